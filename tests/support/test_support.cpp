@@ -1,0 +1,53 @@
+#include "support/test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace quorvane::test {
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::filesystem::path sourceDir()
+{
+    return QUORVANE_SOURCE_DIR;
+}
+
+std::filesystem::path corpusDir()
+{
+    const std::filesystem::path corpus = sourceDir() / ".." / "shared" / "corpus";
+    std::error_code error;
+    if (std::filesystem::is_directory(corpus / "jpeg", error))
+        return std::filesystem::weakly_canonical(corpus, error);
+    return {};
+}
+
+}  // namespace quorvane::test

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane::test {
+
+// A fresh directory below the system's temporary folder, removed with its
+// contents when the object goes out of scope.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, std::string_view bytes);
+
+// The shared camera corpus beside the project, or an empty path when this
+// checkout has none (tests then skip).
+std::filesystem::path corpusDir();
+
+// The project's source tree (for bundled skins and sample files).
+std::filesystem::path sourceDir();
+
+}  // namespace quorvane::test
+
+// Skips the current test when the shared corpus is not present.
+#define QUORVANE_REQUIRE_CORPUS()                                            \
+    do {                                                                     \
+        if (::quorvane::test::corpusDir().empty())                           \
+            GTEST_SKIP() << "../shared/corpus is not present";               \
+    } while (0)

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "foundation/chunk_buffer.h"
+#include "foundation/object_list.h"
+
+namespace quorvane {
+
+// Result codes of XmlDocument::load and save.
+enum XmlResult : int {
+    XmlOk = 0,
+    XmlCannotOpen = 1,
+    XmlSyntaxError = 2,
+    XmlNoRoot = 3,
+};
+
+class XmlAttribute : public ListObject {
+public:
+    XmlAttribute(std::string_view name, std::string_view value) : name(name), value(value) {}
+
+    std::string name;
+    std::string value;
+};
+
+class XmlElement : public ListObject {
+public:
+    XmlElement(XmlElement* parent, std::string_view name) : parent(parent), name(name) {}
+    ~XmlElement() override;
+
+    XmlElement* findChild(std::string_view name, bool recursive) const;
+    // Direct children only; element name and attribute text compared ignoring
+    // ASCII case, the attribute itself looked up by its exact name.
+    XmlElement* findChildWithAttribute(std::string_view elementName, std::string_view attributeName,
+                                       std::string_view value) const;
+    XmlAttribute* findAttribute(std::string_view name) const;
+
+    // The getters answer 0 when the attribute exists and -1 when it does not.
+    int getAttribute(std::string_view name, std::string& destination, std::string_view defaultText,
+                     std::size_t maxLength = 259) const;
+    int getIntAttribute(std::string_view name, int& destination, int defaultValue) const;
+    int getHexAttribute(std::string_view name, ChunkBuffer& buffer) const;
+
+    XmlElement* addChild(std::string_view name);
+    XmlAttribute* addAttribute(std::string_view name, std::string_view text);
+    XmlAttribute* addIntAttribute(std::string_view name, int value);
+    XmlAttribute* addHexAttribute(std::string_view name, const void* bytes, int length);
+
+    void writeElement(std::string& out, int depth) const;
+
+    XmlElement* parent;
+    std::string name;
+    List<XmlElement> children;
+    List<XmlAttribute> attributes;
+};
+
+class XmlDocument {
+public:
+    int load(const std::filesystem::path& path);
+    // Written to a temporary file beside the target and renamed over it, so an
+    // interrupted save never leaves a truncated file behind.
+    int save(const std::filesystem::path& path) const;
+
+    XmlElement* findElement(std::string_view name, bool recursive) const;
+    XmlElement* addTopLevelElement(std::string_view name);
+
+    XmlElement* root() const { return root_.get(); }
+
+    // Parses bytes as load does after reading the file.
+    int parse(const char* bytes, std::size_t size);
+
+private:
+    std::unique_ptr<XmlElement> root_;
+};
+
+// atoi-style reading: leading blanks and a sign, digits up to the first other byte.
+int parseIntLikeAtoi(std::string_view text);
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+}  // namespace quorvane
