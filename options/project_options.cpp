@@ -1,0 +1,188 @@
+#include "options/project_options.h"
+
+#include <cstdlib>
+
+#include "xml/xml_document.h"
+
+namespace quorvane {
+
+namespace {
+
+struct IntSetting {
+    const char* element;
+    const char* attribute;
+    int ProjectOptions::*field;
+    int missingAttributeValue;
+};
+
+struct TextSetting {
+    const char* element;
+    const char* attribute;
+    std::string ProjectOptions::*field;
+    const char* missingAttributeValue;
+    std::size_t maxLength;
+};
+
+// The file's elements in the order they are written. Text settings and
+// numbers are interleaved, so the order lives in one table of slots.
+struct Slot {
+    const IntSetting* number;
+    const TextSetting* text;
+};
+
+constexpr IntSetting kReduceFilter{"ReduceFilter", "n", &ProjectOptions::reduceFilter, 0};
+constexpr IntSetting kMagFilter{"MagFilter", "n", &ProjectOptions::magFilter, 1};
+constexpr TextSetting kSkin{"Skin", "name", &ProjectOptions::skinName, "", kPathFieldLength};
+constexpr TextSetting kFtpServer{"FTPServerName", "name", &ProjectOptions::ftpServerName, "", kNameFieldLength};
+constexpr TextSetting kFtpLogin{"FTPLogin", "name", &ProjectOptions::ftpLogin, "", kNameFieldLength};
+constexpr TextSetting kFtpPassword{"FTPPassword", "pass", &ProjectOptions::ftpPassword, "", kNameFieldLength};
+constexpr TextSetting kFtpPath{"FTPRemotePath", "path", &ProjectOptions::ftpRemotePath, "", kNameFieldLength};
+constexpr IntSetting kFtpPort{"FTPPort", "port", &ProjectOptions::ftpPort, 21};
+constexpr IntSetting kThmDirWidth{"ThmDirImgWidth", "n", &ProjectOptions::thmDirImgWidth, 64};
+constexpr IntSetting kThmDirHeight{"ThmDirImgHeight", "n", &ProjectOptions::thmDirImgHeight, 48};
+constexpr IntSetting kDirThumbsX{"nbDirThumbsX", "n", &ProjectOptions::nbDirThumbsX, 5};
+constexpr IntSetting kDirThumbsY{"nbDirThumbsY", "n", &ProjectOptions::nbDirThumbsY, 4};
+constexpr IntSetting kThumbWidth{"ThumbWidth", "n", &ProjectOptions::thumbWidth, 200};
+constexpr IntSetting kThumbHeight{"ThumbHeight", "n", &ProjectOptions::thumbHeight, 150};
+constexpr IntSetting kInterWidth{"IntermediateWidth", "n", &ProjectOptions::intermediateWidth, 800};
+constexpr IntSetting kInterHeight{"IntermediateHeight", "n", &ProjectOptions::intermediateHeight, 600};
+constexpr IntSetting kInterActive{"IntermediateActive", "n", &ProjectOptions::intermediateActive, 0};
+constexpr IntSetting kUseDestPath{"UseDestPath", "n", &ProjectOptions::useDestPath, 0};
+constexpr IntSetting kParseExif{"ParseExif", "n", &ProjectOptions::parseExif, 1};
+constexpr IntSetting kCopySource{"CopySource", "n", &ProjectOptions::copySource, 1};
+constexpr TextSetting kOutputFolder{"OutputFolder", "dir", &ProjectOptions::outputFolder, "album", kPathFieldLength};
+constexpr IntSetting kSortMethod{"SortMethod", "n", &ProjectOptions::sortMethod, 1};
+
+constexpr Slot kFileLayout[] = {
+    {&kReduceFilter, nullptr}, {&kMagFilter, nullptr},  {nullptr, &kSkin},
+    {nullptr, &kFtpServer},    {nullptr, &kFtpLogin},   {nullptr, &kFtpPassword},
+    {nullptr, &kFtpPath},      {&kFtpPort, nullptr},    {&kThmDirWidth, nullptr},
+    {&kThmDirHeight, nullptr}, {&kDirThumbsX, nullptr}, {&kDirThumbsY, nullptr},
+    {&kThumbWidth, nullptr},   {&kThumbHeight, nullptr}, {&kInterWidth, nullptr},
+    {&kInterHeight, nullptr},  {&kInterActive, nullptr}, {&kUseDestPath, nullptr},
+    {&kParseExif, nullptr},    {&kCopySource, nullptr}, {nullptr, &kOutputFolder},
+    {&kSortMethod, nullptr},
+};
+
+// "%x"-style reading: optional blanks and "0x", then hex digits; none gives 0.
+int parseHexLikeScanf(const std::string& text)
+{
+    return static_cast<int>(std::strtoul(text.c_str(), nullptr, 16));
+}
+
+void readSkinPrefs(const XmlElement& prefs, VariableList& skinPrefs)
+{
+    for (const XmlElement& entry : prefs.children) {
+        std::string name;
+        int type = 0;
+        entry.getAttribute("name", name, "", kNameFieldLength);
+        entry.getIntAttribute("t", type, 0);
+        auto variable = std::make_unique<ScriptVariable>(type, name);
+        if (type == VarInt) {
+            int value = 0;
+            entry.getIntAttribute("val", value, 0);
+            variable->setInt(value);
+        } else if (type == VarColor) {
+            std::string value;
+            entry.getAttribute("val", value, "", kNameFieldLength);
+            variable->setInt(parseHexLikeScanf(value));
+        } else if (type == VarString) {
+            std::string value;
+            entry.getAttribute("val", value, "", kNameFieldLength);
+            variable->setText(value);
+        }
+        skinPrefs.append(std::move(variable));
+    }
+}
+
+}  // namespace
+
+ProjectOptions::ProjectOptions(const ProjectOptions& other)
+{
+    *this = other;
+}
+
+ProjectOptions& ProjectOptions::operator=(const ProjectOptions& other)
+{
+    if (this == &other)
+        return *this;
+    reduceFilter = other.reduceFilter;
+    magFilter = other.magFilter;
+    thumbWidth = other.thumbWidth;
+    thumbHeight = other.thumbHeight;
+    intermediateWidth = other.intermediateWidth;
+    intermediateHeight = other.intermediateHeight;
+    intermediateActive = other.intermediateActive;
+    thmDirImgWidth = other.thmDirImgWidth;
+    thmDirImgHeight = other.thmDirImgHeight;
+    nbDirThumbsX = other.nbDirThumbsX;
+    nbDirThumbsY = other.nbDirThumbsY;
+    ftpServerName = other.ftpServerName;
+    ftpLogin = other.ftpLogin;
+    ftpPassword = other.ftpPassword;
+    ftpRemotePath = other.ftpRemotePath;
+    ftpPort = other.ftpPort;
+    copySource = other.copySource;
+    useDestPath = other.useDestPath;
+    outputFolder = other.outputFolder;
+    parseExif = other.parseExif;
+    skinList = other.skinList;
+    skinPrefs.clear();
+    for (const ScriptVariable& variable : other.skinPrefs)
+        skinPrefs.append(variable.copyVariable());
+    skinName = other.skinName;
+    loaded = other.loaded;
+    sortMethod = other.sortMethod;
+    sortMethodChanged = other.sortMethodChanged;
+    return *this;
+}
+
+bool ProjectOptions::load(const std::filesystem::path& path)
+{
+    XmlDocument document;
+    if (document.load(path) != XmlOk)
+        return false;
+    const XmlElement* top = document.findElement("ProjectOptions", true);
+    if (!top)
+        return false;
+
+    for (const Slot& slot : kFileLayout) {
+        if (slot.number) {
+            if (const XmlElement* element = top->findChild(slot.number->element, true))
+                element->getIntAttribute(slot.number->attribute, this->*(slot.number->field),
+                                         slot.number->missingAttributeValue);
+        } else {
+            if (const XmlElement* element = top->findChild(slot.text->element, true))
+                element->getAttribute(slot.text->attribute, this->*(slot.text->field),
+                                      slot.text->missingAttributeValue, slot.text->maxLength);
+        }
+    }
+    if (const XmlElement* prefs = top->findChild("SkinPrefs", true))
+        readSkinPrefs(*prefs, skinPrefs);
+    loaded = 1;
+    return true;
+}
+
+bool ProjectOptions::save(const std::filesystem::path& path) const
+{
+    XmlDocument document;
+    XmlElement* top = document.addTopLevelElement("ProjectOptions");
+    top->addAttribute("Version", "1");
+    for (const Slot& slot : kFileLayout) {
+        if (slot.number)
+            top->addChild(slot.number->element)
+                ->addIntAttribute(slot.number->attribute, this->*(slot.number->field));
+        else
+            top->addChild(slot.text->element)->addAttribute(slot.text->attribute, this->*(slot.text->field));
+    }
+    XmlElement* prefs = top->addChild("SkinPrefs");
+    for (const ScriptVariable& variable : skinPrefs) {
+        XmlElement* entry = prefs->addChild("Variable");
+        entry->addAttribute("name", variable.name());
+        entry->addAttribute("val", variable.valueText());
+        entry->addIntAttribute("t", variable.type());
+    }
+    return document.save(path) == XmlOk;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "script/script_variable.h"
+
+namespace quorvane {
+
+// Resampling filter codes shared by both settings files.
+enum ResampleFilter : int {
+    FilterPoint = 0,
+    FilterBilinear = 1,
+    FilterBox = 2,
+    FilterLanczos3 = 3,
+    FilterNone = 4,
+};
+
+// File sorting methods, equal to the index in the options dialog's list.
+enum SortMethod : int {
+    SortHardDriveOrder = 0,
+    SortNumberInName = 1,
+    SortWholeName = 2,
+    SortShotTime = 3,
+};
+
+inline constexpr char kProjectOptionsFileName[] = "ProjectOptions.xml";
+
+// The settings of one project, stored in "ProjectOptions.xml" in the album
+// root. The initial values below are those of a new record; the file reader
+// has its own defaults for elements present without their attribute.
+class ProjectOptions {
+public:
+    ProjectOptions() = default;
+    ProjectOptions(const ProjectOptions& other);
+    ProjectOptions& operator=(const ProjectOptions& other);
+    ProjectOptions(ProjectOptions&&) noexcept = default;
+    ProjectOptions& operator=(ProjectOptions&&) noexcept = default;
+
+    // False (record unchanged) when the file cannot be read or holds no
+    // "ProjectOptions" element; otherwise reads it and sets loaded.
+    bool load(const std::filesystem::path& path);
+    // Writes the file; a failure to write is answered with false.
+    bool save(const std::filesystem::path& path) const;
+
+    // Size of a directory thumbnail, width first.
+    int dirThumbWidth() const { return thmDirImgWidth * nbDirThumbsX; }
+    int dirThumbHeight() const { return thmDirImgHeight * nbDirThumbsY; }
+
+    int reduceFilter = FilterBox;
+    int magFilter = FilterBilinear;
+    int thumbWidth = 200;
+    int thumbHeight = 150;
+    int intermediateWidth = 640;
+    int intermediateHeight = 480;
+    int intermediateActive = 1;
+    int thmDirImgWidth = 50;
+    int thmDirImgHeight = 37;
+    int nbDirThumbsX = 4;
+    int nbDirThumbsY = 4;
+    std::string ftpServerName;
+    std::string ftpLogin;
+    std::string ftpPassword;
+    std::string ftpRemotePath;
+    int ftpPort = 21;
+    int copySource = 1;
+    int useDestPath = 1;
+    std::string outputFolder = "album";
+    int parseExif = 0;
+    std::vector<std::string> skinList;
+    VariableList skinPrefs;
+    std::string skinName;
+    int loaded = 0;
+    int sortMethod = SortWholeName;
+    int sortMethodChanged = 0;
+};
+
+// Text limits of the record's fields.
+inline constexpr std::size_t kNameFieldLength = 255;
+inline constexpr std::size_t kPathFieldLength = 259;
+
+}  // namespace quorvane

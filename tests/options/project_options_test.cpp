@@ -1,0 +1,197 @@
+#include "options/project_options.h"
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace quorvane {
+namespace {
+
+constexpr char kNewRecordFile[] =
+    "<ProjectOptions Version=\"1\">\n"
+    "\t<ReduceFilter n=\"2\"/>\n"
+    "\t<MagFilter n=\"1\"/>\n"
+    "\t<Skin name=\"\"/>\n"
+    "\t<FTPServerName name=\"\"/>\n"
+    "\t<FTPLogin name=\"\"/>\n"
+    "\t<FTPPassword pass=\"\"/>\n"
+    "\t<FTPRemotePath path=\"\"/>\n"
+    "\t<FTPPort port=\"21\"/>\n"
+    "\t<ThmDirImgWidth n=\"50\"/>\n"
+    "\t<ThmDirImgHeight n=\"37\"/>\n"
+    "\t<nbDirThumbsX n=\"4\"/>\n"
+    "\t<nbDirThumbsY n=\"4\"/>\n"
+    "\t<ThumbWidth n=\"200\"/>\n"
+    "\t<ThumbHeight n=\"150\"/>\n"
+    "\t<IntermediateWidth n=\"640\"/>\n"
+    "\t<IntermediateHeight n=\"480\"/>\n"
+    "\t<IntermediateActive n=\"1\"/>\n"
+    "\t<UseDestPath n=\"1\"/>\n"
+    "\t<ParseExif n=\"0\"/>\n"
+    "\t<CopySource n=\"1\"/>\n"
+    "\t<OutputFolder dir=\"album\"/>\n"
+    "\t<SortMethod n=\"2\"/>\n"
+    "\t<SkinPrefs/>\n"
+    "</ProjectOptions>\n";
+
+TEST(ProjectOptions, NewRecordSavesEveryElementInOrder)
+{
+    test::TempDir dir;
+    ProjectOptions options;
+    EXPECT_EQ(options.dirThumbWidth(), 200);
+    EXPECT_EQ(options.dirThumbHeight(), 148);
+    ASSERT_TRUE(options.save(dir / "ProjectOptions.xml"));
+    EXPECT_EQ(test::readFile(dir / "ProjectOptions.xml"), kNewRecordFile);
+}
+
+TEST(ProjectOptions, LoadReadsBackWhatSaveWrote)
+{
+    test::TempDir dir;
+    ProjectOptions options;
+    options.reduceFilter = FilterLanczos3;
+    options.skinName = "Default";
+    options.ftpServerName = "ftp.example.org";
+    options.ftpPort = 2121;
+    options.outputFolder = "/srv/www/album";
+    options.sortMethod = SortShotTime;
+    options.parseExif = 1;
+    auto color = std::make_unique<ScriptVariable>(VarColor, "TextColor");
+    color->setInt(0x0000ff);
+    options.skinPrefs.append(std::move(color));
+    auto columns = std::make_unique<ScriptVariable>(VarInt, "Columns");
+    columns->setInt(-3);
+    options.skinPrefs.append(std::move(columns));
+    auto title = std::make_unique<ScriptVariable>(VarString, "Title");
+    title->setText("My trip");
+    options.skinPrefs.append(std::move(title));
+    ASSERT_TRUE(options.save(dir / "p.xml"));
+
+    const std::string text = test::readFile(dir / "p.xml");
+    EXPECT_NE(text.find("\t\t<Variable name=\"TextColor\" val=\"0000ff\" t=\"1\"/>\n"
+                        "\t\t<Variable name=\"Columns\" val=\"-3\" t=\"0\"/>\n"
+                        "\t\t<Variable name=\"Title\" val=\"My trip\" t=\"2\"/>\n"),
+              std::string::npos)
+        << text;
+
+    ProjectOptions reread;
+    ASSERT_TRUE(reread.load(dir / "p.xml"));
+    EXPECT_EQ(reread.loaded, 1);
+    EXPECT_EQ(reread.reduceFilter, FilterLanczos3);
+    EXPECT_EQ(reread.skinName, "Default");
+    EXPECT_EQ(reread.ftpServerName, "ftp.example.org");
+    EXPECT_EQ(reread.ftpPort, 2121);
+    EXPECT_EQ(reread.outputFolder, "/srv/www/album");
+    EXPECT_EQ(reread.sortMethod, SortShotTime);
+    EXPECT_EQ(reread.parseExif, 1);
+    ASSERT_EQ(reread.skinPrefs.count(), 3u);
+    const ScriptVariable* first = reread.skinPrefs.first();
+    EXPECT_EQ(first->type(), VarColor);
+    EXPECT_EQ(first->intValue(), 0xff);
+    EXPECT_EQ(reread.skinPrefs.last()->text(), "My trip");
+
+    ASSERT_TRUE(reread.save(dir / "again.xml"));
+    EXPECT_EQ(test::readFile(dir / "again.xml"), text);
+}
+
+TEST(ProjectOptions, MissingElementsKeepNewValuesAndMissingAttributesTakeReaderDefaults)
+{
+    test::TempDir dir;
+    test::writeFile(dir / "empty.xml", "<ProjectOptions/>\n");
+    ProjectOptions empty;
+    ASSERT_TRUE(empty.load(dir / "empty.xml"));
+    EXPECT_EQ(empty.loaded, 1);
+    EXPECT_EQ(empty.intermediateWidth, 640);
+    EXPECT_EQ(empty.thmDirImgWidth, 50);
+    EXPECT_EQ(empty.sortMethod, SortWholeName);
+    EXPECT_EQ(empty.useDestPath, 1);
+    EXPECT_TRUE(empty.skinPrefs.empty());
+
+    test::writeFile(dir / "bare.xml",
+                    "<ProjectOptions Version=\"7\">\n\t<ThumbWidth/>\n\t<IntermediateWidth/>\n"
+                    "\t<ThmDirImgWidth/>\n\t<nbDirThumbsX/>\n\t<UseDestPath/>\n\t<ParseExif/>\n"
+                    "\t<SortMethod/>\n\t<OutputFolder/>\n\t<FTPPort/>\n\t<IntermediateActive/>\n"
+                    "</ProjectOptions>\n");
+    ProjectOptions bare;
+    bare.thumbWidth = 1;
+    ASSERT_TRUE(bare.load(dir / "bare.xml"));
+    EXPECT_EQ(bare.thumbWidth, 200);
+    EXPECT_EQ(bare.intermediateWidth, 800);
+    EXPECT_EQ(bare.thmDirImgWidth, 64);
+    EXPECT_EQ(bare.nbDirThumbsX, 5);
+    EXPECT_EQ(bare.useDestPath, 0);
+    EXPECT_EQ(bare.parseExif, 1);
+    EXPECT_EQ(bare.sortMethod, SortNumberInName);
+    EXPECT_EQ(bare.outputFolder, "album");
+    EXPECT_EQ(bare.ftpPort, 21);
+    EXPECT_EQ(bare.intermediateActive, 0);
+    EXPECT_EQ(bare.thumbHeight, 150);
+
+    // Settings are found anywhere below the top element.
+    test::writeFile(dir / "nested.xml",
+                    "<ProjectOptions>\n\t<Group>\n\t\t<ThumbHeight n=\"99x\"/>\n\t</Group>\n</ProjectOptions>\n");
+    ProjectOptions nested;
+    ASSERT_TRUE(nested.load(dir / "nested.xml"));
+    EXPECT_EQ(nested.thumbHeight, 99);
+}
+
+TEST(ProjectOptions, FailedLoadChangesNothing)
+{
+    test::TempDir dir;
+    ProjectOptions options;
+    options.thumbWidth = 123;
+    EXPECT_FALSE(options.load(dir / "missing.xml"));
+
+    test::writeFile(dir / "other.xml", "<GlobalOptions>\n\t<ThumbWidth n=\"5\"/>\n</GlobalOptions>\n");
+    EXPECT_FALSE(options.load(dir / "other.xml"));
+
+    test::writeFile(dir / "broken.xml", "<ProjectOptions>\n\t<ThumbWidth \"5\"/>\n</ProjectOptions>\n");
+    EXPECT_FALSE(options.load(dir / "broken.xml"));
+    EXPECT_EQ(options.thumbWidth, 123);
+    EXPECT_EQ(options.loaded, 0);
+}
+
+TEST(ProjectOptions, SkinPrefsAreAppendedWhateverTheirElementName)
+{
+    test::TempDir dir;
+    test::writeFile(dir / "prefs.xml",
+                    "<ProjectOptions>\n\t<SkinPrefs>\n"
+                    "\t\t<Variable name=\"Accent\" val=\"FF8000\" t=\"1\"/>\n"
+                    "\t\t<Other name=\"NoHex\" val=\"zz\" t=\"1\"/>\n"
+                    "\t\t<Variable name=\"Untyped\" val=\"12\"/>\n"
+                    "\t\t<Variable name=\"Odd\" val=\"x\" t=\"7\"/>\n"
+                    "\t</SkinPrefs>\n</ProjectOptions>\n");
+    ProjectOptions options;
+    options.skinPrefs.append(std::make_unique<ScriptVariable>(VarInt, "Existing"));
+    ASSERT_TRUE(options.load(dir / "prefs.xml"));
+    std::vector<std::string> texts;
+    for (const ScriptVariable& variable : options.skinPrefs)
+        texts.push_back(variable.name() + "=" + variable.valueText() + "/" + std::to_string(variable.type()));
+    EXPECT_EQ(texts, (std::vector<std::string>{"Existing=0/0", "Accent=ff8000/1", "NoHex=000000/1",
+                                               "Untyped=12/0", "Odd=/7"}));
+}
+
+TEST(ProjectOptions, CopiesAreDeep)
+{
+    ProjectOptions options;
+    auto title = std::make_unique<ScriptVariable>(VarString, "Title");
+    title->setText("A");
+    options.skinPrefs.append(std::move(title));
+    ProjectOptions copy = options;
+    copy.skinPrefs.first()->setText("B");
+    copy.thumbWidth = 1;
+    EXPECT_EQ(options.skinPrefs.first()->text(), "A");
+    EXPECT_EQ(options.thumbWidth, 200);
+    options = copy;
+    EXPECT_EQ(options.skinPrefs.first()->text(), "B");
+    EXPECT_EQ(options.skinPrefs.count(), 1u);
+}
+
+TEST(ProjectOptions, SaveReportsAFileThatCannotBeWritten)
+{
+    test::TempDir dir;
+    ProjectOptions options;
+    EXPECT_FALSE(options.save(dir / "no" / "such" / "ProjectOptions.xml"));
+}
+
+}  // namespace
+}  // namespace quorvane
