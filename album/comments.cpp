@@ -18,10 +18,8 @@ constexpr char kCommentAttribute[] = "Comment";
 std::string lowerAsciiKey(std::string_view text)
 {
     std::string key(text);
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
+    for (char& c : key)
+        c = lowerAscii(c);
     return key;
 }
 

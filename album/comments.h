@@ -30,8 +30,6 @@ public:
     void attach(AlbumPicture& picture) const;
     void attach(AlbumDirectory& subdirectory) const;
 
-    bool empty() const { return photos_.empty() && directories_.empty(); }
-
 private:
     friend StoredComments loadComments(const std::string& directoryPath);
 

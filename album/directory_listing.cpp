@@ -10,11 +10,6 @@ namespace quorvane {
 
 namespace {
 
-unsigned char lowerAscii(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
 std::string_view withoutTrailingSeparators(std::string_view path)
 {
     while (path.size() > 1 && path.back() == '/')
@@ -28,8 +23,8 @@ bool listsBefore(std::string_view a, std::string_view b)
 {
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {
-        const unsigned char left = lowerAscii(static_cast<unsigned char>(a[i]));
-        const unsigned char right = lowerAscii(static_cast<unsigned char>(b[i]));
+        const auto left = static_cast<unsigned char>(lowerAscii(a[i]));
+        const auto right = static_cast<unsigned char>(lowerAscii(b[i]));
         if (left != right)
             return left < right;
     }

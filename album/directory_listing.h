@@ -22,6 +22,12 @@ struct DirectoryEntry {
 // the directory cannot be listed.
 bool listDirectory(const std::string& path, std::vector<DirectoryEntry>& entries);
 
+// Names are compared ignoring ASCII case only: bytes of other scripts stay as they are.
+inline char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // The listing order: names compared ignoring ASCII case, ties broken byte by byte.
 bool listsBefore(std::string_view a, std::string_view b);
 

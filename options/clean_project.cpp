@@ -12,11 +12,6 @@ namespace quorvane {
 
 namespace {
 
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 void addUp(CleanResult& total, const CleanResult& part)
 {
     total.deleted += part.deleted;
