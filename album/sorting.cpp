@@ -5,6 +5,7 @@
 
 #include "album/album_tree.h"
 #include "album/tree_walk.h"
+#include "imaging/exif_reader.h"
 #include "options/project_options.h"
 
 namespace quorvane {
@@ -70,6 +71,15 @@ void sortFiles(AlbumDirectory& directory, int sortMethod)
         break;
     case SortWholeName:
         directory.files.sort(nameComesAfter);
+        break;
+    case SortShotTime:
+        // Each file is read once per sort rather than at every comparison; the
+        // order is the same, and a directory of movies costs one read each.
+        for (AlbumPicture& file : directory.files) {
+            if (!file.shotTime)
+                readShotTime(file);
+        }
+        directory.files.sort(shotTimeComesAfter);
         break;
     default:
         break;
