@@ -29,6 +29,12 @@ inline std::int64_t truncate(double v)
     return static_cast<std::int64_t>(v);
 }
 
+// Source pixels per destination pixel along one axis, rounded to single.
+inline float scaleFactor(std::uint32_t sourceLength, std::uint32_t length)
+{
+    return single(double(sourceLength) / length);
+}
+
 inline std::uint8_t lowByte(std::int64_t v)
 {
     return static_cast<std::uint8_t>(v & 0xff);
@@ -54,8 +60,8 @@ void resamplePoint(const Image& source, Image& target)
 {
     const std::uint32_t W = source.width, H = source.height, c = source.components;
     const std::uint32_t w = target.width, h = target.height;
-    const float sx = single(double(W) / w);
-    const float sy = single(double(H) / h);
+    const float sx = scaleFactor(W, w);
+    const float sy = scaleFactor(H, h);
 
     // X restarts at 0 on every row, so the source column of each destination
     // column is the same for all rows. The min() only guards the buffer.
@@ -83,8 +89,8 @@ void resampleBilinear(const Image& source, Image& target)
 {
     const std::uint32_t W = source.width, H = source.height, c = source.components;
     const std::uint32_t w = target.width, h = target.height;
-    const float sx = single(double(W) / w);
-    const float sy = single(double(H) / h);
+    const float sx = scaleFactor(W, w);
+    const float sy = scaleFactor(H, h);
 
     // Column data, the same for every row: x0 and fx before the right edge;
     // from edgeFrom on every column takes the source's last column.
@@ -186,8 +192,8 @@ void resampleBox(Image& image, std::uint32_t w, std::uint32_t h)
 {
     lanczosTable();  // Box builds the table too when start-up has not
     const std::uint32_t W = image.width, H = image.height, c = image.components;
-    const float sx = single(double(W) / w);
-    const float sy = single(double(H) / h);
+    const float sx = scaleFactor(W, w);
+    const float sy = scaleFactor(H, h);
 
     // Horizontal pass. Colour multiplies by 1/n rounded to single.
     Image across;
@@ -324,8 +330,8 @@ void resampleLanczos3(Image& image, std::uint32_t w, std::uint32_t h)
 {
     const std::uint32_t W = image.width, H = image.height, c = image.components;
     const bool grey = c == 1;
-    const float sx = single(double(W) / w);
-    const float sy = single(double(H) / h);
+    const float sx = scaleFactor(W, w);
+    const float sy = scaleFactor(H, h);
     std::vector<LanczosKernel> kernels;
     std::vector<LanczosTap> taps;
 
