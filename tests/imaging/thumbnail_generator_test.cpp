@@ -1,0 +1,495 @@
+#include "imaging/thumbnail_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "imaging/jpeg_io.h"
+#include "imaging/resample.h"
+#include "support/test_support.h"
+
+namespace quorvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Rgb {
+    int r, g, b;
+};
+
+constexpr Rgb kRed{200, 30, 30};
+constexpr Rgb kGreen{30, 200, 30};
+constexpr Rgb kBlue{30, 30, 200};
+constexpr Rgb kYellow{220, 220, 30};
+constexpr Rgb kMagenta{220, 30, 220};
+constexpr Rgb kWhite{255, 255, 255};
+
+Image solid(std::uint32_t width, std::uint32_t height, Rgb colour)
+{
+    Image image;
+    image.allocate(width, height, 3);
+    image.fill(std::uint32_t(colour.r) | std::uint32_t(colour.g) << 8 | std::uint32_t(colour.b) << 16);
+    return image;
+}
+
+// Pixel colours that went through JPEG compression, so within a few levels.
+::testing::AssertionResult looksLike(const Image& image, std::uint32_t x, std::uint32_t y, Rgb colour)
+{
+    const std::uint8_t* p = image.at(x, y);
+    const int expected[3] = {colour.r, colour.g, colour.b};
+    for (int k = 0; k < 3; ++k)
+        if (std::abs(int(p[k]) - expected[k]) > 8)
+            return ::testing::AssertionFailure() << "(" << x << "," << y << ") is " << int(p[0]) << ","
+                                                 << int(p[1]) << "," << int(p[2]);
+    return ::testing::AssertionSuccess();
+}
+
+bool isBlack(const Image& image, std::uint32_t x, std::uint32_t y)
+{
+    const std::uint8_t* p = image.at(x, y);
+    return p[0] == 0 && p[1] == 0 && p[2] == 0;
+}
+
+Image load(const fs::path& path)
+{
+    Image image;
+    EXPECT_TRUE(image.loadJpeg(path.string())) << path;
+    return image;
+}
+
+// Files below a folder whose names end in ".tmp": none may be left behind.
+int temporaryFiles(const fs::path& folder)
+{
+    int count = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        count += entry.path().extension() == ".tmp";
+    return count;
+}
+
+// An album on disk and the tree a scan would have built for it.
+class TestAlbum {
+public:
+    TestAlbum() : root(std::make_unique<AlbumDirectory>((dir / "root").string()))
+    {
+        root->fullPath = root->name;
+        fs::create_directories(root->fullPath);
+        options.useDestPath = 0;
+        options.intermediateActive = 0;
+        options.outputFolder = (dir / "out").string();
+    }
+
+    AlbumDirectory& addDirectory(AlbumDirectory& parent, const std::string& name)
+    {
+        auto directory = std::make_unique<AlbumDirectory>(name);
+        directory->fullPath = parent.fullPath + "/" + name;
+        directory->relativeDirectory = parent.relativeDirectory + "/" + name;
+        fs::create_directories(directory->fullPath);
+        return *parent.appendSubdirectory(std::move(directory));
+    }
+
+    AlbumPicture& addFile(AlbumDirectory& directory, const std::string& name, int kind)
+    {
+        auto file = std::make_unique<AlbumPicture>(name, directory.fullPath, directory.relativeDirectory);
+        file->mediaKind = kind;
+        return *directory.appendFile(std::move(file));
+    }
+
+    AlbumPicture& addPicture(AlbumDirectory& directory, const std::string& name, const Image& image)
+    {
+        EXPECT_TRUE(image.saveJpeg(directory.fullPath + "/" + name));
+        return addFile(directory, name, MediaPicture);
+    }
+
+    AlbumPicture& addPicture(AlbumDirectory& directory, const std::string& name, std::string_view bytes)
+    {
+        test::writeFile(fs::path(directory.fullPath) / name, bytes);
+        return addFile(directory, name, MediaPicture);
+    }
+
+    AlbumPicture& addMovie(AlbumDirectory& directory, const std::string& name, std::string_view bytes)
+    {
+        test::writeFile(fs::path(directory.fullPath) / name, bytes);
+        return addFile(directory, name, MediaMovie);
+    }
+
+    fs::path in(const AlbumDirectory& directory, const std::string& name) const
+    {
+        return fs::path(directory.fullPath) / name;
+    }
+    fs::path out(const std::string& relative) const { return fs::path(options.outputFolder) / relative; }
+
+    test::TempDir dir;
+    std::unique_ptr<AlbumDirectory> root;
+    ProjectOptions options;
+};
+
+void useGrid(ProjectOptions& options, int cellWidth, int cellHeight, int columns, int rows)
+{
+    options.thmDirImgWidth = cellWidth;
+    options.thmDirImgHeight = cellHeight;
+    options.nbDirThumbsX = columns;
+    options.nbDirThumbsY = rows;
+}
+
+TEST(ThumbnailPaths, DestinationFolderAndSourceTree)
+{
+    TestAlbum album;
+    AlbumDirectory& holidays = album.addDirectory(*album.root, "Holidays");
+    AlbumPicture& picture = album.addPicture(holidays, "P.jpg", solid(40, 30, kRed));
+    const std::string O = album.options.outputFolder;
+    const std::string D = holidays.fullPath;
+
+    album.options.useDestPath = 1;
+    ThumbnailGenerator destination(album.options);
+    EXPECT_EQ(destination.sourcePath(picture), D + "/P.jpg");
+    EXPECT_EQ(destination.thumbnailPath(picture), O + "/Holidays/thm_P.jpg");
+    EXPECT_EQ(destination.intermediatePath(picture), O + "/Holidays/inter_P.jpg");
+    EXPECT_EQ(destination.copiedSourcePath(picture), O + "/Holidays/P.jpg");
+    EXPECT_EQ(destination.directoryThumbnailPath(*album.root, holidays), O + "/thm_dir_Holidays.jpg");
+    EXPECT_EQ(destination.destinationDirectory(*album.root), O);
+    EXPECT_EQ(destination.destinationDirectory(holidays), O + "/Holidays");
+
+    album.options.useDestPath = 0;
+    ThumbnailGenerator source(album.options);
+    EXPECT_EQ(source.thumbnailPath(picture), D + "/thm_P.jpg");
+    EXPECT_EQ(source.intermediatePath(picture), D + "/inter_P.jpg");
+    EXPECT_EQ(source.directoryThumbnailPath(*album.root, holidays), album.root->fullPath + "/thm_dir_Holidays.jpg");
+}
+
+TEST(ThumbnailGeneration, DestinationFolderReceivesEveryGeneratedFileAndTheCopies)
+{
+    TestAlbum album;
+    AlbumDirectory& holidays = album.addDirectory(*album.root, "Holidays");
+    album.addPicture(holidays, "P.jpg", solid(400, 300, kRed));
+    album.options.useDestPath = 1;
+    album.options.copySource = 1;
+    album.options.intermediateActive = 1;
+
+    EXPECT_EQ(generateAlbumImages(*album.root, album.options, false), 0);
+
+    // 400 × 300 is smaller than the 640 × 480 box: enlarged with Bilinear.
+    EXPECT_EQ(load(album.out("Holidays/inter_P.jpg")).width, 640u);
+    // The thumbnail comes from that: ry = single(480/150) = 3.2000000477 beats
+    // rx = 3.2, and 640 / ry = 199.999997, 480 / ry = 149.999998.
+    const Image thumbnail = load(album.out("Holidays/thm_P.jpg"));
+    EXPECT_EQ(thumbnail.width, 199u);
+    EXPECT_EQ(thumbnail.height, 149u);
+    EXPECT_EQ(test::readFile(album.out("Holidays/P.jpg")), test::readFile(album.in(holidays, "P.jpg")));
+    EXPECT_FALSE(ThumbnailGenerator::fileMissing(album.out("thm_dir_Holidays.jpg").string()));
+    // Nothing was written into the source tree.
+    int sourceFiles = 0;
+    for ([[maybe_unused]] const auto& entry : fs::recursive_directory_iterator(album.root->fullPath))
+        ++sourceFiles;
+    EXPECT_EQ(sourceFiles, 2);  // Holidays and P.jpg
+    EXPECT_EQ(temporaryFiles(album.dir.path()), 0);
+}
+
+TEST(ThumbnailGeneration, SecondRunKeepsThumbnailsAndIntermediatesButRemakesDirectoryThumbnails)
+{
+    TestAlbum album;
+    album.options.intermediateActive = 1;
+    album.addPicture(*album.root, "p.jpg", solid(320, 240, kBlue));
+    AlbumDirectory& a = album.addDirectory(*album.root, "A");
+    album.addPicture(a, "a1.jpg", solid(320, 240, kRed));
+    album.addPicture(a, "a2.jpg", solid(320, 240, kGreen));
+    useGrid(album.options, 64, 48, 2, 1);
+    album.options.thumbWidth = 64;
+    album.options.thumbHeight = 48;
+
+    EXPECT_EQ(generateAlbumImages(*album.root, album.options, false), 0);
+    // Stand-ins that a remade file would replace: white pictures, and junk
+    // for the directory thumbnail.
+    const fs::path sentinelPath = album.dir / "white.jpg";
+    ASSERT_TRUE(solid(64, 48, kWhite).saveJpeg(sentinelPath.string()));
+    const std::string sentinel = test::readFile(sentinelPath);
+    const std::vector<fs::path> made = {album.in(*album.root, "thm_p.jpg"), album.in(*album.root, "inter_p.jpg"),
+                                        album.in(a, "thm_a1.jpg"),          album.in(a, "inter_a1.jpg"),
+                                        album.in(a, "thm_a2.jpg"),          album.in(a, "inter_a2.jpg")};
+    for (const fs::path& path : made) {
+        ASSERT_TRUE(fs::exists(path)) << path;
+        test::writeFile(path, sentinel);
+    }
+    const fs::path directoryThumbnail = album.in(*album.root, "thm_dir_A.jpg");
+    test::writeFile(directoryThumbnail, "junk");
+
+    std::vector<std::string> progress;
+    ThumbnailGenerator generator(album.options, [&](const std::string& path) { progress.push_back(path); });
+    generator.generateAlbumImages(false, *album.root);
+
+    EXPECT_EQ(progress, (std::vector<std::string>{album.in(*album.root, "p.jpg").string(),
+                                                  album.in(a, "a1.jpg").string(), album.in(a, "a2.jpg").string()}));
+    for (const fs::path& path : made)
+        EXPECT_EQ(test::readFile(path), sentinel) << path;
+    // Remade, with its cells taken from the (white) thumbnail files.
+    const Image composite = load(directoryThumbnail);
+    EXPECT_EQ(composite.width, 129u);
+    EXPECT_TRUE(looksLike(composite, 32, 24, kWhite));
+    EXPECT_TRUE(looksLike(composite, 96, 24, kWhite));
+
+    // Forced: everything is made again from the sources.
+    generator.generateAlbumImages(true, *album.root);
+    for (const fs::path& path : made)
+        EXPECT_NE(test::readFile(path), sentinel) << path;
+    EXPECT_TRUE(looksLike(load(album.in(a, "thm_a1.jpg")), 32, 24, kRed));
+    EXPECT_TRUE(looksLike(load(directoryThumbnail), 96, 24, kGreen));
+}
+
+TEST(ThumbnailGeneration, ThumbnailIsTheShrunkIntermediateNotTheShrunkSource)
+{
+    TestAlbum album;
+    album.options.intermediateActive = 1;
+    album.options.intermediateWidth = 80;
+    album.options.intermediateHeight = 60;
+    album.options.thumbWidth = 20;
+    album.options.thumbHeight = 15;
+    album.options.reduceFilter = FilterLanczos3;
+    Image noise;
+    noise.allocate(200, 150, 3);
+    std::mt19937 random(11);
+    for (std::size_t i = 0; i < noise.byteSize(); ++i)
+        noise.pixels[i] = static_cast<std::uint8_t>(random());
+    album.addPicture(*album.root, "n.jpg", noise);
+
+    // What the two roads give, made by hand from the decoded source.
+    Image intermediate = load(album.in(*album.root, "n.jpg"));
+    resample(intermediate, FilterLanczos3, 80, 60);
+    const std::string expectedIntermediate = (album.dir / "expected_inter.jpg").string();
+    ASSERT_TRUE(intermediate.saveJpeg(expectedIntermediate));
+    resample(intermediate, FilterLanczos3, 20, 15);
+    const std::string throughIntermediate = (album.dir / "through_inter.jpg").string();
+    ASSERT_TRUE(intermediate.saveJpeg(throughIntermediate));
+    Image direct = load(album.in(*album.root, "n.jpg"));
+    resample(direct, FilterLanczos3, 20, 15);
+    const std::string fromSource = (album.dir / "from_source.jpg").string();
+    ASSERT_TRUE(direct.saveJpeg(fromSource));
+    ASSERT_NE(test::readFile(throughIntermediate), test::readFile(fromSource));
+
+    generateAlbumImages(*album.root, album.options, false);
+    EXPECT_EQ(test::readFile(album.in(*album.root, "inter_n.jpg")), test::readFile(expectedIntermediate));
+    EXPECT_EQ(test::readFile(album.in(*album.root, "thm_n.jpg")), test::readFile(throughIntermediate));
+
+    // Only the thumbnail missing: it is made from the source.
+    fs::remove(album.in(*album.root, "thm_n.jpg"));
+    generateAlbumImages(*album.root, album.options, false);
+    EXPECT_EQ(test::readFile(album.in(*album.root, "thm_n.jpg")), test::readFile(fromSource));
+}
+
+TEST(ThumbnailGeneration, PicturesFillTheFirstCellsThenSubdirectoriesAndMoviesTakeNone)
+{
+    TestAlbum album;
+    useGrid(album.options, 64, 48, 5, 4);
+    album.options.thumbWidth = 64;
+    album.options.thumbHeight = 48;
+    AlbumDirectory& a = album.addDirectory(*album.root, "A");
+    album.addPicture(a, "p0.jpg", solid(160, 120, kRed));
+    album.addPicture(a, "p1.jpg", solid(160, 120, kGreen));
+    album.addMovie(a, "m.avi", "RIFF movie");
+    album.addPicture(a, "p2.jpg", solid(160, 120, kBlue));
+    album.addPicture(album.addDirectory(a, "S1"), "y.jpg", solid(160, 120, kYellow));
+    album.addPicture(album.addDirectory(a, "S2"), "m.jpg", solid(160, 120, kMagenta));
+
+    ThumbnailGenerator generator(album.options);
+    Image composite;
+    generator.makeComposite(composite);
+    generator.generateDirectoryImages(false, a, &composite);
+
+    ASSERT_EQ(composite.width, 324u);
+    ASSERT_EQ(composite.height, 195u);
+    EXPECT_TRUE(looksLike(composite, 32, 24, kRed));
+    EXPECT_TRUE(looksLike(composite, 64 + 32, 24, kGreen));
+    EXPECT_TRUE(looksLike(composite, 128 + 32, 24, kBlue));
+    // A subdirectory's 324 × 195 composite shrinks to 64 × 38 (ratio 5.0625);
+    // its own first cell covers the top-left 12 × 9 of that.
+    EXPECT_TRUE(looksLike(composite, 192 + 4, 3, kYellow));
+    EXPECT_TRUE(looksLike(composite, 256 + 4, 3, kMagenta));
+    EXPECT_TRUE(isBlack(composite, 192 + 32, 40));  // below the 38 rows
+    EXPECT_TRUE(isBlack(composite, 32, 48 + 24));   // cell 5: nothing
+    for (std::uint32_t y = 0; y < 195; ++y)
+        EXPECT_TRUE(isBlack(composite, 320, y));    // the spare strip on the right
+
+    EXPECT_TRUE(fs::exists(album.in(a, "thm_dir_S1.jpg")));
+    EXPECT_TRUE(fs::exists(album.in(a, "thm_dir_S2.jpg")));
+    EXPECT_FALSE(fs::exists(album.in(a, "thm_m.avi")));
+}
+
+TEST(ThumbnailGeneration, CompositeCellsStartAtWholeMultiplesOfTheCellSize)
+{
+    TestAlbum album;
+    useGrid(album.options, 64, 48, 5, 4);
+    album.options.thumbWidth = 64;
+    album.options.thumbHeight = 48;
+    album.options.reduceFilter = FilterPoint;
+    album.options.magFilter = FilterPoint;
+    const Rgb colours[5] = {kRed, kGreen, kBlue, kYellow, kMagenta};
+    AlbumDirectory& a = album.addDirectory(*album.root, "A");
+    for (int k = 0; k < 5; ++k)
+        album.addPicture(a, "p" + std::to_string(k) + ".jpg", solid(64, 48, colours[k]));
+
+    ThumbnailGenerator generator(album.options);
+    Image composite;
+    generator.makeComposite(composite);
+    EXPECT_EQ(composite.width, 324u);  // 5 × 65 − 1
+    EXPECT_EQ(composite.height, 195u); // 4 × 49 − 1
+    generator.generateDirectoryImages(false, a, &composite);
+    for (std::uint32_t k = 0; k < 5; ++k) {
+        EXPECT_TRUE(looksLike(composite, 64 * k, 0, colours[k])) << k;
+        EXPECT_TRUE(looksLike(composite, 64 * k + 63, 47, colours[k])) << k;
+        EXPECT_TRUE(isBlack(composite, 64 * k, 48)) << k;
+    }
+}
+
+TEST(ThumbnailGeneration, TwentyFirstPictureOfAFiveByFourGridGetsAThumbnailButNoCell)
+{
+    TestAlbum album;
+    useGrid(album.options, 64, 48, 5, 4);
+    album.options.thumbWidth = 64;
+    album.options.thumbHeight = 48;
+    AlbumDirectory& a = album.addDirectory(*album.root, "A");
+    for (int k = 0; k < 21; ++k)
+        album.addPicture(a, "p" + std::to_string(100 + k) + ".jpg", solid(64, 48, k < 20 ? kBlue : kWhite));
+
+    ThumbnailGenerator generator(album.options);
+    Image composite;
+    generator.makeComposite(composite);
+    generator.generateDirectoryImages(false, a, &composite);
+
+    for (int k = 0; k < 21; ++k)
+        EXPECT_TRUE(fs::exists(album.in(a, "thm_p" + std::to_string(100 + k) + ".jpg"))) << k;
+    for (std::uint32_t n = 0; n < 20; ++n)
+        EXPECT_TRUE(looksLike(composite, (n % 5) * 64 + 32, (n / 5) * 48 + 24, kBlue)) << n;
+    // A 21st cell would start at row 192 and be cut to the canvas's last
+    // three rows: they stay black.
+    for (std::uint32_t y = 192; y < 195; ++y)
+        for (std::uint32_t x = 0; x < 324; ++x)
+            ASSERT_TRUE(isBlack(composite, x, y)) << x << "," << y;
+}
+
+TEST(ThumbnailGeneration, MoviesAreCopiedNotThumbnailedAndCopiesAreNeverOverwritten)
+{
+    TestAlbum album;
+    album.options.useDestPath = 1;
+    album.options.copySource = 1;
+    album.addPicture(*album.root, "P.jpg", solid(80, 60, kRed));
+    album.addMovie(*album.root, "clip.avi", std::string(250000, 'm'));  // several copy blocks
+    album.addMovie(*album.root, "gone.avi", "");
+    fs::remove(album.in(*album.root, "gone.avi"));  // listed, then deleted before the job
+    fs::create_directories(album.options.outputFolder);
+    test::writeFile(album.out("P.jpg"), "an older copy");
+
+    EXPECT_EQ(generateAlbumImages(*album.root, album.options, true), 0);
+
+    EXPECT_EQ(test::readFile(album.out("clip.avi")), std::string(250000, 'm'));
+    EXPECT_FALSE(fs::exists(album.out("thm_clip.avi")));
+    EXPECT_FALSE(fs::exists(album.out("inter_clip.avi")));
+    EXPECT_EQ(test::readFile(album.out("P.jpg")), "an older copy");
+    EXPECT_TRUE(fs::exists(album.out("thm_P.jpg")));
+    // A source that cannot be read leaves no empty copy to pass for a real one.
+    EXPECT_FALSE(fs::exists(album.out("gone.avi")));
+    EXPECT_EQ(temporaryFiles(album.dir.path()), 0);
+
+    // Without copySource nothing is copied.
+    album.options.copySource = 0;
+    album.options.outputFolder = (album.dir / "out2").string();
+    generateAlbumImages(*album.root, album.options, false);
+    EXPECT_FALSE(fs::exists(album.out("clip.avi")));
+    EXPECT_TRUE(fs::exists(album.out("thm_P.jpg")));
+}
+
+TEST(ThumbnailGeneration, SmallPictureIsEnlargedToTheBoxOrKeptWithMagFilterNone)
+{
+    TestAlbum album;
+    album.addPicture(*album.root, "s.jpg", solid(50, 40, kGreen));
+    // rx = 0.25, ry = single(40/150) = 0.26666668 wins: 50 / ry = 187.49…,
+    // 40 / ry = 149.99999… → 187 × 149.
+    album.options.magFilter = FilterBilinear;
+    generateAlbumImages(*album.root, album.options, true);
+    Image enlarged = load(album.in(*album.root, "thm_s.jpg"));
+    EXPECT_EQ(enlarged.width, 187u);
+    EXPECT_EQ(enlarged.height, 149u);
+
+    album.options.magFilter = FilterNone;
+    generateAlbumImages(*album.root, album.options, true);
+    Image kept = load(album.in(*album.root, "thm_s.jpg"));
+    EXPECT_EQ(kept.width, 50u);
+    EXPECT_EQ(kept.height, 40u);
+}
+
+TEST(ThumbnailGeneration, UndecodablePictureIsSkippedCountedAndLeftBlack)
+{
+    TestAlbum album;
+    album.options.intermediateActive = 1;
+    useGrid(album.options, 64, 48, 3, 1);
+    album.options.thumbWidth = 64;
+    album.options.thumbHeight = 48;
+    AlbumDirectory& a = album.addDirectory(*album.root, "A");
+    album.addPicture(a, "good1.jpg", solid(128, 96, kRed));
+    album.addPicture(a, "bad.jpg", "not a picture at all");
+    album.addPicture(a, "good2.jpg", solid(128, 96, kBlue));
+
+    EXPECT_EQ(generateAlbumImages(*album.root, album.options, false), 1);
+    EXPECT_FALSE(fs::exists(album.in(a, "thm_bad.jpg")));
+    EXPECT_FALSE(fs::exists(album.in(a, "inter_bad.jpg")));
+    EXPECT_EQ(temporaryFiles(album.dir.path()), 0);
+    const Image composite = load(album.in(*album.root, "thm_dir_A.jpg"));
+    EXPECT_TRUE(looksLike(composite, 32, 24, kRed));
+    EXPECT_TRUE(looksLike(composite, 64 + 32, 24, {0, 0, 0}));
+    EXPECT_TRUE(looksLike(composite, 128 + 32, 24, kBlue));
+
+    // A damaged thumbnail file still counts as present and is not remade;
+    // its cell cannot be made from it, so that picture counts too.
+    test::writeFile(album.in(a, "thm_good1.jpg"), "damaged");
+    EXPECT_EQ(generateAlbumImages(*album.root, album.options, false), 2);
+    EXPECT_EQ(test::readFile(album.in(a, "thm_good1.jpg")), "damaged");
+}
+
+TEST(ThumbnailGeneration, PictureLargerThanItsCellIsClippedToTheCell)
+{
+    // A shrinking filter code outside 0–3 leaves every picture at its size.
+    TestAlbum album;
+    album.options.reduceFilter = 7;
+    useGrid(album.options, 64, 48, 2, 2);
+    AlbumDirectory& a = album.addDirectory(*album.root, "A");
+    album.addPicture(a, "big.jpg", solid(300, 200, kYellow));
+
+    ThumbnailGenerator generator(album.options);
+    Image composite;
+    generator.makeComposite(composite);
+    ASSERT_EQ(composite.width, 129u);
+    ASSERT_EQ(composite.height, 97u);
+    generator.generateDirectoryImages(false, a, &composite);
+
+    EXPECT_EQ(load(album.in(a, "thm_big.jpg")).width, 300u);
+    for (std::uint32_t y = 0; y < 97; ++y)
+        for (std::uint32_t x = 0; x < 129; ++x) {
+            if (x < 64 && y < 48)
+                ASSERT_TRUE(looksLike(composite, x, y, kYellow));
+            else
+                ASSERT_TRUE(isBlack(composite, x, y)) << x << "," << y;
+        }
+}
+
+TEST(ThumbnailGeneration, FailedWriteLeavesNoFileSoTheNextRunMakesIt)
+{
+    TestAlbum album;
+    album.addPicture(*album.root, "p.jpg", solid(80, 60, kRed));
+    album.options.thumbWidth = 0;  // an empty thumbnail cannot be encoded
+
+    ThumbnailGenerator generator(album.options);
+    generator.generateAlbumImages(false, *album.root);
+    EXPECT_EQ(generator.failedWrites(), 1);
+    EXPECT_EQ(generator.failedPictures(), 0);
+    EXPECT_FALSE(fs::exists(album.in(*album.root, "thm_p.jpg")));
+    EXPECT_EQ(temporaryFiles(album.dir.path()), 0);
+
+    album.options.thumbWidth = 40;
+    generateAlbumImages(*album.root, album.options, false);
+    EXPECT_EQ(load(album.in(*album.root, "thm_p.jpg")).width, 40u);
+}
+
+}  // namespace
+}  // namespace quorvane
