@@ -3,6 +3,8 @@
 #include "album/comments.h"
 #include "album/directory_listing.h"
 #include "album/scan.h"
+#include "album/tree_walk.h"
+#include "imaging/thumbnail_generator.h"
 #include "options/global_options.h"
 
 namespace quorvane {
@@ -48,6 +50,34 @@ void runScanJob(Project& project, const std::string& rootText, GlobalOptions& gl
 
     if (!optionsLoaded)
         host.projectOptionsCommand();
+}
+
+int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host)
+{
+    int unreadable = 0;
+    if (project.root && project.options) {
+        log.postStatus("Generating Thumbnails");
+        int total = 0;
+        forEachDirectory(*project.root, [&total](AlbumDirectory& directory) {
+            for (const AlbumPicture& file : directory.files)
+                total += file.mediaKind == MediaPicture;
+        });
+        int done = 0;
+        host.progress(0, total);
+        unreadable = generateAlbumImages(*project.root, *project.options, force,
+                                         [&](const std::string& sourcePath) {
+                                             log.postStatus("Processing %s", sourcePath.c_str());
+                                             host.progress(done++, total);
+                                         });
+        host.progress(total, total);
+    }
+    log.jobDone = true;
+    log.postStatus("Thumbnails generation completed");
+    if (unreadable == 1)
+        log.postStatus("1 picture could not be read");
+    else if (unreadable > 1)
+        log.postStatus("%d pictures could not be read", unreadable);
+    return unreadable;
 }
 
 void takePendingComment(Project& project, JobHost& host)

@@ -19,6 +19,10 @@ class GlobalOptions;
 void runScanJob(Project& project, const std::string& rootText, GlobalOptions& globalOptions,
                 StatusLog& log, JobHost& host);
 
+// Thumbnails, intermediate images and directory thumbnails of the whole album;
+// answers how many pictures could not be read.
+int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host);
+
 // Writes every "Comments.xml" of the album. False when there is no album or a
 // file could not be written (the state line then names the directory).
 bool saveCommentsOperation(Project& project, StatusLog& log, JobHost& host);
