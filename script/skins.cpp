@@ -1,0 +1,70 @@
+#include "script/skins.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "album/directory_listing.h"
+
+namespace quorvane {
+
+namespace {
+
+bool canRead(const std::filesystem::path& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    std::fclose(file);
+    return true;
+}
+
+std::filesystem::path executableFolder()
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : self.parent_path();
+}
+
+}  // namespace
+
+std::filesystem::path skinsFolder()
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(kSkinsFolderName, error))
+        return kSkinsFolderName;
+    const std::filesystem::path programFolder = executableFolder();
+    if (!programFolder.empty()) {
+        for (const std::filesystem::path& candidate :
+             {programFolder / kSkinsFolderName,
+              programFolder / ".." / "share" / "quorvane" / kSkinsFolderName}) {
+            if (std::filesystem::is_directory(candidate, error))
+                return candidate.lexically_normal();
+        }
+    }
+    return kSkinsFolderName;
+}
+
+bool skinHasScripts(const std::filesystem::path& skinsDir, std::string_view skinName)
+{
+    const std::filesystem::path skin = skinsDir / skinName;
+    return canRead(skin / kMainLoopScriptName) || canRead(skin / kMainScriptName);
+}
+
+std::vector<std::string> listSkins(const std::filesystem::path& skinsDir)
+{
+    std::vector<DirectoryEntry> entries;
+    std::vector<std::string> skins;
+    if (!listDirectory(skinsDir.string(), entries))
+        return skins;
+    for (const DirectoryEntry& entry : entries) {
+        if (entry.kind == EntryKind::Directory && skinHasScripts(skinsDir, entry.name))
+            skins.push_back(entry.name);
+    }
+    return skins;
+}
+
+}  // namespace quorvane
