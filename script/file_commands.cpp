@@ -227,7 +227,8 @@ ScriptStatus WriteFileCommand::execute(ScriptContext& context)
     if (!context.outputFile)
         return ScriptError::NoOpenFile;
     const std::string_view bytes = bytesOf(expanded);
-    std::fwrite(bytes.data(), 1, bytes.size(), context.outputFile.get());
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), context.outputFile.get());
     return kScriptContinue;
 }
 
