@@ -2,27 +2,12 @@
 
 #include <cstdint>
 
-#include "album/directory_listing.h"
 #include "script/script_context.h"
 #include "script/script_text.h"
 #include "script/substitution.h"
+#include "xml/xml_document.h"
 
 namespace quorvane {
-
-namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 std::string_view DeclareCommand::keyword() const
 {
@@ -42,9 +27,9 @@ ScriptStatus DeclareCommand::parse(ScriptContext&)
     std::string_view rest;
     if (!splitAtBlank(arguments.text(), visibilityWord, rest))
         return ScriptError::Syntax;
-    if (equalsIgnoringCase(visibilityWord, "public"))
+    if (equalsIgnoringAsciiCase(visibilityWord, "public"))
         visibility = 0;
-    else if (equalsIgnoringCase(visibilityWord, "private"))
+    else if (equalsIgnoringAsciiCase(visibilityWord, "private"))
         visibility = 1;
     else
         return ScriptError::BadVisibility;
@@ -64,7 +49,7 @@ std::unique_ptr<ScriptVariable> DeclareCommand::declaredVariable() const
     auto variable = std::make_unique<ScriptVariable>(varType, name);
     switch (varType) {
     case VarInt:
-        variable->setInt(scanDecimal(value));
+        variable->setInt(parseIntLikeAtoi(value));
         break;
     case VarColor:
         variable->setInt(scanHex(value));
@@ -116,7 +101,7 @@ ScriptStatus AssignmentCommand::execute(ScriptContext& context)
     ChunkBuffer expanded(1024);
     if (const ScriptStatus status = substituteText(valueTemplate, expanded, context); status < 0)
         return status;
-    variable->setInt(newValue(variable->intValue(), scanDecimal(expanded.text())));
+    variable->setInt(newValue(variable->intValue(), parseIntLikeAtoi(expanded.text())));
     return kScriptContinue;
 }
 

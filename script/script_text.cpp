@@ -1,6 +1,5 @@
 #include "script/script_text.h"
 
-#include <algorithm>
 #include <climits>
 #include <cstdint>
 
@@ -59,20 +58,6 @@ bool splitAtBlank(std::string_view text, std::string_view& word, std::string_vie
         }
     }
     return false;
-}
-
-int scanDecimal(std::string_view text)
-{
-    const bool negative = skipSpaceAndSign(text);
-    constexpr std::int64_t kLimit = std::int64_t{INT_MAX} + 1;
-    std::int64_t magnitude = 0;
-    for (char c : text) {
-        if (!isDigit(c))
-            break;
-        magnitude = std::min(magnitude * 10 + (c - '0'), kLimit);
-    }
-    const std::int64_t value = negative ? -magnitude : std::min(magnitude, kLimit - 1);
-    return static_cast<int>(value);
 }
 
 int scanHex(std::string_view text)

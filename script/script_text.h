@@ -18,10 +18,6 @@ std::string_view skipBlanks(std::string_view text);
 // Splits off the text before the first space or tab; false when there is none.
 bool splitAtBlank(std::string_view text, std::string_view& word, std::string_view& rest);
 
-// "%d"-style: leading white space, an optional sign, decimal digits up to
-// anything else; 0 without digits. Values beyond int saturate.
-int scanDecimal(std::string_view text);
-
 // "%x"-style: leading white space, an optional sign and "0x", hexadecimal
 // digits of either case; 0 without digits. Wraps to 32 bits like the stored
 // colour cell.

@@ -9,24 +9,9 @@ namespace quorvane {
 namespace {
 
 using test::readFile;
+using test::Failure;
+using test::runFailure;
 using test::ScriptFixture;
-
-struct Failure {
-    std::string code;
-    int line;
-    bool operator==(const Failure&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Failure& failure)
-{
-    return out << failure.code << " at line " << failure.line;
-}
-
-Failure runFailure(ScriptFixture& fixture, std::string_view script)
-{
-    const ScriptStatus status = fixture.run(script);
-    return {test::errorName(status), fixture.context.errorLine};
-}
 
 // Runs the body between a CREATE_FILE and a CLOSE_FILE in the current
 // directory and answers what it wrote, or the failure.

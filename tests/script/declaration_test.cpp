@@ -8,24 +8,9 @@
 namespace quorvane {
 namespace {
 
+using test::Failure;
+using test::runFailure;
 using test::ScriptFixture;
-
-struct Failure {
-    std::string code;
-    int line;
-    bool operator==(const Failure&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Failure& failure)
-{
-    return out << failure.code << " at line " << failure.line;
-}
-
-Failure runFailure(ScriptFixture& fixture, std::string_view script)
-{
-    const ScriptStatus status = fixture.run(script);
-    return {test::errorName(status), fixture.context.errorLine};
-}
 
 TEST(Declarations, DeclareTypedVariablesFromTheRestOfTheLine)
 {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -99,6 +100,24 @@ inline std::string errorName(ScriptStatus status)
 {
     const char* name = scriptErrorName(status);
     return name ? name : "<unknown " + std::to_string(status) + ">";
+}
+
+// How a run ended: the error's name and the failing line ("Ok", -1 on success).
+struct Failure {
+    std::string code;
+    int line;
+    bool operator==(const Failure&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Failure& failure)
+{
+    return out << failure.code << " at line " << failure.line;
+}
+
+inline Failure runFailure(ScriptFixture& fixture, std::string_view script)
+{
+    const ScriptStatus status = fixture.run(script);
+    return {errorName(status), fixture.context.errorLine};
 }
 
 }  // namespace quorvane::test
