@@ -1,3 +1,5 @@
+#include <system_error>
+
 #include "script/script_context.h"
 
 namespace quorvane {
@@ -13,8 +15,10 @@ bool isLineBlank(char c)
 
 ScriptResult loadScript(const std::filesystem::path& path, ScriptContext& context)
 {
+    // A folder opens for reading here but is no script.
+    std::error_code error;
     ChunkBuffer source(10240);
-    if (!source.loadFile(path))
+    if (std::filesystem::is_directory(path, error) || !source.loadFile(path))
         return {ScriptError::CannotRead, -1};
     const char* bytes = source.data();
     const std::string_view text = bytes ? std::string_view(bytes, static_cast<std::size_t>(source.length()))

@@ -81,6 +81,10 @@ TEST(ScriptLoader, ReadsFilesAsBytesAndReportsAMissingFileAtLineMinusOne)
     EXPECT_EQ(missing.status, ScriptError::CannotRead);
     EXPECT_EQ(missing.line, -1);
 
+    const ScriptResult folder = loadScript(fixture.temp.path(), fixture.context);
+    EXPECT_EQ(folder.status, ScriptError::CannotRead);
+    EXPECT_EQ(folder.line, -1);
+
     test::writeFile(fixture.temp / "Empty.qvs", "");
     EXPECT_TRUE(loadScript(fixture.temp / "Empty.qvs", fixture.context).ok());
 
