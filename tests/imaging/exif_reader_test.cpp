@@ -320,17 +320,18 @@ TEST(ExifReader, ApertureValueBecomesAnFNumberWhileOtherRationalsStayAsStored)
         .rational(0x9202, 3, 1)
         .rational(0x9202, 4281, 1441)
         .rational(0x9202, 0, 1)
+        .rational(0x9202, 18, 1)
         .rational(0x829D, 28, 10)
         .rational(0x9205, 3, 1)
         .rational(0x829A, 10, 2500);
     const std::vector<Seen> seen = parse(builder.payload());
-    EXPECT_EQ(textsOf(seen, 0x9202), (std::vector<std::string>{"5.7", "2.8", "2.8", "1.0"}));
+    EXPECT_EQ(textsOf(seen, 0x9202), (std::vector<std::string>{"5.7", "2.8", "2.8", "1.0", "511.9"}));
     EXPECT_EQ(textsOf(seen, 0x829D), std::vector<std::string>{"28/10"});
     EXPECT_EQ(textsOf(seen, 0x9205), std::vector<std::string>{"3/1"});
     EXPECT_EQ(textsOf(seen, 0x829A), std::vector<std::string>{"10/2500"});
-    ASSERT_EQ(seen.size(), 7u);
+    ASSERT_EQ(seen.size(), 8u);
     EXPECT_EQ(seen[0].type, 2);
-    EXPECT_EQ(seen[4].type, 5);
+    EXPECT_EQ(seen[5].type, 5);
 }
 
 TEST(ExifReader, SubIfdEntriesTakeThePlaceOfThePointerAndMakerNotesAreSkipped)
@@ -640,7 +641,9 @@ TEST_F(ExifPictureTest, AMissingShotTimeIsReadAgainWhileAFoundOneIsKept)
     EXPECT_EQ(picture.shotTime, "2003:10:25 15:29:18");
 
     // Once found it is not read again.
-    test::writeFile(dir_ / "picture.jpg", noExif);
+    ExifBuilder later(false);
+    later.ascii(0x9003, "2020:01:01 00:00:00");
+    test::writeFile(dir_ / "picture.jpg", jpegWith(segment(0xE1, later.payload())));
     EXPECT_EQ(readShotTime(picture), "2003:10:25 15:29:18");
 
     // A DateTimeOriginal that is a number is not a shot time.

@@ -1,0 +1,243 @@
+#include "script/file_commands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <system_error>
+
+#include "album/album_tree.h"
+#include "options/project_options.h"
+#include "script/script_context.h"
+#include "script/substitution.h"
+
+namespace quorvane {
+
+namespace {
+
+std::string_view bytesOf(ChunkBuffer& buffer)
+{
+    const char* bytes = buffer.data();
+    return bytes ? std::string_view(bytes, static_cast<std::size_t>(buffer.length())) : std::string_view();
+}
+
+// Expands a template; the name ends at its first NUL, as a path would.
+ScriptStatus expandName(ChunkBuffer& source, const ScriptContext& context, std::string& name)
+{
+    ChunkBuffer expanded(1024);
+    const ScriptStatus status = substituteText(bytesOf(source), expanded, context);
+    if (status >= 0)
+        name = expanded.text();
+    return status;
+}
+
+// Skins were written with "\" between folders.
+std::string withSlashes(std::string_view name)
+{
+    std::string result(name);
+    std::replace(result.begin(), result.end(), '\\', '/');
+    return result;
+}
+
+// Whether the relative path, read from a folder `depth` levels below the
+// tree's top, never climbs above that top.
+bool staysInside(std::string_view path, int depth)
+{
+    while (!path.empty()) {
+        const std::size_t slash = path.find('/');
+        const std::string_view part = path.substr(0, slash);
+        path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+        if (part.empty() || part == ".")
+            continue;
+        depth += part == ".." ? -1 : 1;
+        if (depth < 0)
+            return false;
+    }
+    return true;
+}
+
+// Relative directories are "" for the root and "/A/B" below it.
+int folderDepth(std::string_view relativeDirectory)
+{
+    return static_cast<int>(std::count(relativeDirectory.begin(), relativeDirectory.end(), '/'));
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+ScriptStatus parseQuotedString(ChunkBuffer& arguments, ChunkBuffer& out, bool consume)
+{
+    const std::string_view text = arguments.text();
+    if (text.empty() || text.front() != '"')
+        return ScriptError::QuotedStringExpected;
+    for (std::size_t at = 1; at < text.size(); ++at) {
+        char c = text[at];
+        if (c == '"') {
+            if (consume)
+                arguments.consumeFront(static_cast<int>(std::min<std::size_t>(at + 2, arguments.length())));
+            return kScriptContinue;
+        }
+        if (c == '\\') {
+            if (++at >= text.size())
+                break;
+            c = text[at] == 'n' ? '\n' : text[at];
+        }
+        out.append(&c, 1);
+    }
+    return ScriptError::QuotedStringExpected;
+}
+
+std::optional<std::filesystem::path> destinationPath(const ScriptContext& context, std::string_view name)
+{
+    const std::string relative = withSlashes(name);
+    const AlbumDirectory* directory = context.currentDirectory;
+    const std::string_view relativeDirectory = directory ? directory->relativeDirectory : std::string_view();
+    if (relative.starts_with('/') || !staysInside(relative, folderDepth(relativeDirectory)))
+        return std::nullopt;
+
+    std::string base;
+    if (context.options && context.options->useDestPath)
+        base = context.options->outputFolder + std::string(relativeDirectory);
+    else
+        base = directory ? directory->fullPath : context.albumRoot;
+    // An empty base must not turn the name into one below "/".
+    if (base.empty())
+        base = ".";
+    return std::filesystem::path(base + "/" + relative);
+}
+
+std::optional<std::filesystem::path> skinSourcePath(const ScriptContext& context, std::string_view name)
+{
+    const std::string relative = withSlashes(name);
+    if (relative.starts_with('/') || !staysInside(relative, 0))
+        return std::nullopt;
+    const std::string folder = context.skinFolder.empty() ? std::string(".") : context.skinFolder;
+    const std::filesystem::path path = folder + "/" + relative;
+    // A link in a downloaded skin must not reach files outside it.
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(path, error);
+    if (error)
+        return path;  // nothing there: opening it fails
+    const std::filesystem::path skin = std::filesystem::canonical(folder, error);
+    if (error)
+        return std::nullopt;
+    const std::filesystem::path inside = real.lexically_relative(skin);
+    if (inside.empty() || *inside.begin() == "..")
+        return std::nullopt;
+    return path;
+}
+
+ScriptStatus CopyFromSkinCommand::parse(ScriptContext&)
+{
+    for (ChunkBuffer* name : {&sourceName, &destinationName}) {
+        if (const ScriptStatus status = parseQuotedString(arguments, *name, true); status < 0)
+            return status;
+        name->append("", 1);
+    }
+    return kScriptContinue;
+}
+
+ScriptStatus CopyFromSkinCommand::execute(ScriptContext& context)
+{
+    std::string source;
+    std::string destination;
+    if (const ScriptStatus status = expandName(sourceName, context, source); status < 0)
+        return status;
+    if (const ScriptStatus status = expandName(destinationName, context, destination); status < 0)
+        return status;
+
+    const std::optional<std::filesystem::path> from = skinSourcePath(context, source);
+    std::error_code error;
+    if (!from || std::filesystem::is_directory(*from, error))
+        return ScriptError::CannotRead;
+    File input(std::fopen(from->c_str(), "rb"));
+    if (!input)
+        return ScriptError::CannotRead;
+    const std::optional<std::filesystem::path> to = destinationPath(context, destination);
+    if (!to)
+        return ScriptError::CannotCreateCopy;
+    File output(std::fopen(to->c_str(), "wb"));
+    if (!output)
+        return ScriptError::CannotCreateCopy;
+
+    char block[10240];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, input.get())) > 0)
+        std::fwrite(block, 1, got, output.get());
+    return kScriptContinue;
+}
+
+ScriptStatus TargetCommand::parse(ScriptContext&)
+{
+    if (const ScriptStatus status = parseQuotedString(arguments, target, true); status < 0)
+        return status;
+    target.append("", 1);
+    return kScriptContinue;
+}
+
+ScriptStatus CreateDirCommand::execute(ScriptContext& context)
+{
+    std::string name;
+    if (const ScriptStatus status = expandName(target, context, name); status < 0)
+        return status;
+    const std::optional<std::filesystem::path> path = destinationPath(context, name);
+    if (!path)
+        return ScriptError::CannotCreateCopy;
+    // Existing or impossible folders are not the script's failure.
+    std::error_code ignored;
+    std::filesystem::create_directory(*path, ignored);
+    return kScriptContinue;
+}
+
+ScriptStatus CreateFileCommand::execute(ScriptContext& context)
+{
+    std::string name;
+    if (const ScriptStatus status = expandName(target, context, name); status < 0)
+        return status;
+    const std::optional<std::filesystem::path> path = destinationPath(context, name);
+    if (context.outputFile)
+        return ScriptError::FileAlreadyOpen;
+    if (path)
+        context.outputFile.reset(std::fopen(path->c_str(), "wb"));
+    if (!context.outputFile) {
+        context.errorText.appendFormat("Can't open file <%s> at line %d", path ? path->c_str() : name.c_str(),
+                                       line);
+        context.errorText.append("", 1);
+        return ScriptError::CannotCreateFile;
+    }
+    return kScriptContinue;
+}
+
+ScriptStatus WriteFileCommand::parse(ScriptContext&)
+{
+    ChunkBuffer decoded(1024);
+    if (const ScriptStatus status = parseQuotedString(arguments, decoded, false); status < 0)
+        return status;
+    arguments.swap(decoded);
+    return kScriptContinue;
+}
+
+ScriptStatus WriteFileCommand::execute(ScriptContext& context)
+{
+    ChunkBuffer expanded(1024);
+    if (const ScriptStatus status = substituteText(bytesOf(arguments), expanded, context); status < 0)
+        return status;
+    if (!context.outputFile)
+        return ScriptError::NoOpenFile;
+    const std::string_view bytes = bytesOf(expanded);
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), context.outputFile.get());
+    return kScriptContinue;
+}
+
+ScriptStatus CloseFileCommand::execute(ScriptContext& context)
+{
+    if (!context.outputFile)
+        return ScriptError::NoOpenFile;
+    context.closeOutputFile();
+    return kScriptContinue;
+}
+
+}  // namespace quorvane

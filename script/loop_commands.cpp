@@ -1,0 +1,159 @@
+#include "script/loop_commands.h"
+
+#include <string>
+
+#include "album/album_tree.h"
+#include "imaging/exif_reader.h"
+#include "script/script_context.h"
+
+namespace quorvane {
+
+namespace {
+
+void bindText(ScriptContext& context, std::string_view name, std::string_view text)
+{
+    context.getOrCreateVariable(VarString, name)->setText(text);
+}
+
+std::string_view fileNameOf(const AlbumPicture* picture)
+{
+    return picture ? std::string_view(picture->fileName) : std::string_view();
+}
+
+}  // namespace
+
+ScriptStatus LoopCommand::parse(ScriptContext& context)
+{
+    outerLoop = context.loopStack;
+    context.loopStack = this;
+    return kScriptContinue;
+}
+
+ScriptStatus LoopCommand::execute(ScriptContext& context)
+{
+    if (!active) {
+        active = context.currentDirectory && start(*context.currentDirectory);
+        if (!active) {
+            if (!closing)
+                return ScriptError::UnclosedIf;
+            jumpTarget = CommandList::next(*closing);
+            return kScriptJump;
+        }
+        outerLoop = context.loopStack;
+        context.loopStack = this;
+    }
+    return bind(context);
+}
+
+bool ForEachImageCommand::start(const AlbumDirectory& directory)
+{
+    previous = nullptr;
+    current = directory.firstPicture();
+    return current != nullptr;
+}
+
+bool ForEachImageCommand::advance()
+{
+    previous = current;
+    current = current ? AlbumDirectory::nextPicture(*current) : nullptr;
+    active = current != nullptr;
+    return active;
+}
+
+ScriptStatus ForEachImageCommand::bind(ScriptContext& context)
+{
+    if (context.parseExifEnabled)
+        fillExifVariables(context, *current);
+    bindText(context, "ImageName", current->fileName);
+    bindText(context, "PrevImageName", fileNameOf(previous));
+    bindText(context, "NextImageName", fileNameOf(AlbumDirectory::nextPicture(*current)));
+    bindText(context, "ImageComment", current->commentText());
+    return kScriptContinue;
+}
+
+bool ForEachMovieCommand::start(const AlbumDirectory& directory)
+{
+    current = directory.firstMovie();
+    return current != nullptr;
+}
+
+bool ForEachMovieCommand::advance()
+{
+    current = current ? AlbumDirectory::nextMovie(*current) : nullptr;
+    active = current != nullptr;
+    return active;
+}
+
+ScriptStatus ForEachMovieCommand::bind(ScriptContext& context)
+{
+    bindText(context, "MovieName", current->fileName);
+    bindText(context, "MovieComment", current->commentText());
+    return kScriptContinue;
+}
+
+bool ForEachDirCommand::start(const AlbumDirectory& directory)
+{
+    current = directory.subdirectories.first();
+    return current != nullptr;
+}
+
+bool ForEachDirCommand::advance()
+{
+    current = current ? List<AlbumDirectory>::next(*current) : nullptr;
+    active = current != nullptr;
+    return active;
+}
+
+ScriptStatus ForEachDirCommand::bind(ScriptContext& context)
+{
+    bindText(context, "SubDirectoryName", current->name);
+    bindText(context, "SubDirectoryComment", current->commentText());
+    return kScriptContinue;
+}
+
+ScriptStatus EndForCommand::parse(ScriptContext& context)
+{
+    LoopCommand* loop = context.loopStack;
+    if (!loop)
+        return ScriptError::NoOpenLoop;
+    loop->closing = this;
+    context.loopStack = loop->outerLoop;
+    return kScriptContinue;
+}
+
+ScriptStatus EndForCommand::execute(ScriptContext& context)
+{
+    LoopCommand* loop = context.loopStack;
+    if (!loop)
+        return ScriptError::NoOpenLoop;
+    if (loop->advance()) {
+        jumpTarget = loop;
+        return kScriptJump;
+    }
+    context.loopStack = loop->outerLoop;
+    return kScriptContinue;
+}
+
+void fillExifVariables(ScriptContext& context, AlbumPicture& picture)
+{
+    collectExifVariables(picture);
+    // Every named tag exists without value, so a tag this picture lacks does
+    // not show the previous picture's value.
+    for (const std::uint16_t tag : exifTagList()) {
+        if (const char* name = exifTagName(tag))
+            context.getOrCreateVariable(VarNone, std::string("Exif_") + name)->clearValue();
+    }
+    for (const ScriptVariable& found : picture.exifVariables) {
+        ScriptVariable* variable = context.findVariable(found.name());
+        if (!variable)
+            continue;
+        variable->setType(found.type());
+        if (found.type() == VarString)
+            variable->setText(found.text());
+        else
+            variable->setInt(found.intValue());
+    }
+    picture.exifVariables.clear();
+}
+
+}  // namespace quorvane

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/chunk_buffer.h"
+#include "script/script_command.h"
+#include "script/script_error.h"
+#include "script/script_variable.h"
+
+namespace quorvane {
+
+class AlbumDirectory;
+class ProjectOptions;
+class ConditionCommand;
+class LoopCommand;
+
+struct OutputFileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using OutputFile = std::unique_ptr<std::FILE, OutputFileCloser>;
+
+// One loaded script and the state of its runs. The caller sets options (and,
+// before each run, currentDirectory, the variables and skinFolder); the
+// file commands write below the current directory's output folder.
+class ScriptContext {
+public:
+    ScriptContext() = default;
+    ScriptContext(const ScriptContext&) = delete;
+    ScriptContext& operator=(const ScriptContext&) = delete;
+
+    // First variable of that exact name, or nullptr.
+    ScriptVariable* findVariable(std::string_view name) const;
+    // The existing variable (whatever its type) or a new one appended.
+    ScriptVariable* getOrCreateVariable(int type, std::string_view name);
+    // Appends without looking for namesakes.
+    ScriptVariable* addVariable(std::unique_ptr<ScriptVariable> variable);
+
+    void closeOutputFile() { outputFile.reset(); }
+
+    // The one place a run's failure is recorded.
+    ScriptStatus fail(const ScriptCommand& command, ScriptStatus status);
+
+    // Project settings read by the file commands (useDestPath, outputFolder);
+    // none behaves as a project generating into its source tree.
+    const ProjectOptions* options = nullptr;
+    // Open IF/ELSE blocks while parsing.
+    std::vector<ConditionCommand*> conditionStack;
+    // Innermost open loop, linked through LoopCommand::outerLoop; the parse
+    // uses it for END_FOR, the run (after emptying it) for the active loops.
+    LoopCommand* loopStack = nullptr;
+    ChunkBuffer errorText{1024};
+    OutputFile outputFile;
+    AlbumDirectory* currentDirectory = nullptr;
+    CommandList commands;
+    VariableList variables;
+    int errorLine = -1;
+    ScriptStatus errorCode = kScriptContinue;
+    // "Skins/<name>", the folder COPY_FROM_SKIN reads from.
+    std::string skinFolder;
+    bool parseExifEnabled = false;
+    // The album root's full path; the destination rule falls back to it when
+    // no current directory is set.
+    std::string albumRoot;
+};
+
+// Reads the file as bytes and appends one command per line to the context's
+// commands. On failure: the status and the failing line (-1 when the file
+// cannot be read).
+ScriptResult loadScript(const std::filesystem::path& path, ScriptContext& context);
+// The same for a script already in memory.
+ScriptResult parseScriptText(std::string_view text, std::string_view path, ScriptContext& context);
+// One command line (no line end) to one command at the end of commands;
+// 0 or ScriptError::Syntax.
+ScriptStatus parseLine(std::string_view lineText, std::string_view path, int lineNumber,
+                       ScriptContext& context);
+// Executes commands from the first; 0 or the first error, with errorLine set.
+ScriptStatus runScript(ScriptContext& context);
+
+}  // namespace quorvane
