@@ -203,7 +203,8 @@ public:
     {
     }
 
-    void walk(std::uint32_t ifd0);
+    // Checks the magic number after the byte-order mark and walks IFD0.
+    void walk();
 
 private:
     struct Walk {
@@ -266,9 +267,9 @@ private:
     std::map<std::size_t, std::size_t> walked_;
 };
 
-void TiffWalker::walk(std::uint32_t ifd0)
+void TiffWalker::walk()
 {
-    if (!beginIfd(ifd0))
+    if (!inside(0, 8) || u16(2) != 42 || !beginIfd(u32(4)))
         return;
     // Iterative, so that a chain of nested pointers cannot exhaust the stack.
     while (!stack_.empty()) {
@@ -535,14 +536,7 @@ void parseExifSegment(const unsigned char* payload, std::size_t size, const Exif
         bigEndian = true;
     else
         return;
-    const auto u16 = [&](std::size_t at) {
-        return bigEndian ? tiff[at] << 8 | tiff[at + 1] : tiff[at + 1] << 8 | tiff[at];
-    };
-    if (u16(2) != 42)
-        return;
-    const std::uint32_t ifd0 = static_cast<std::uint32_t>(u16(bigEndian ? 4 : 6)) << 16 |
-                               static_cast<std::uint32_t>(u16(bigEndian ? 6 : 4));
-    TiffWalker(tiff, tiffSize, bigEndian, visitor).walk(ifd0);
+    TiffWalker(tiff, tiffSize, bigEndian, visitor).walk();
 }
 
 void readExif(const std::filesystem::path& path, const ExifVisitor& visitor)
