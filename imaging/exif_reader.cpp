@@ -407,9 +407,9 @@ using BlockSource = std::function<std::size_t(char* into, std::size_t capacity)>
 
 constexpr int kBlockSize = 102400;
 
-// The bytes of the source from `base` on, read block by block as the scan
-// needs them. Bytes the scan has passed are dropped, so a long file without
-// markers does not end up in memory as a whole.
+// The source's bytes, read block by block as the scan needs them. Bytes the
+// scan has passed are dropped, so a long file without markers (a movie, say)
+// never ends up in memory as a whole.
 class HeadReader {
 public:
     explicit HeadReader(BlockSource source) : source_(std::move(source)) {}
@@ -494,10 +494,9 @@ void scanForExif(HeadReader& reader, const ExifVisitor& visitor)
             parseExifSegment(payload.data(), payload.size(), visitor);
             return;
         }
-        // The length counts its own two bytes; a length below 2 still moves on.
+        // The length counts its own two bytes. Even a length of 0 or 1 moves
+        // the scan past the marker, so it always advances.
         position = lengthField + length;
-        if (position <= lengthField)
-            position = lengthField;
     }
 }
 
