@@ -186,3 +186,13 @@ bool ProjectOptions::save(const std::filesystem::path& path) const
 }
 
 }  // namespace quorvane
+
+namespace quorvane {
+
+bool survivesSettingsFile(std::string_view text)
+{
+    return text.find('"') == std::string_view::npos && text.find('<') == std::string_view::npos &&
+           text.find("/>") == std::string_view::npos;
+}
+
+}  // namespace quorvane

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "script/script_variable.h"
@@ -79,5 +80,34 @@ public:
 // Text limits of the record's fields.
 inline constexpr std::size_t kNameFieldLength = 255;
 inline constexpr std::size_t kPathFieldLength = 259;
+
+}  // namespace quorvane
+
+namespace quorvane {
+
+// The checks the options dialog makes before it accepts a destination folder.
+inline constexpr char kThumbnailsOnlyQuestion[] =
+    "The options you selected will generate thumbnails ONLY.\n"
+    "Your pages will only display thumnails\n"
+    "Are you sure you want to continue with this behaviour ?";
+inline constexpr char kAbsoluteDestinationError[] =
+    "Please select an absolute path for destination folder.";
+
+// A destination folder without copies of the sources or intermediate images
+// leaves the pages nothing but thumbnails to show.
+inline bool generatesThumbnailsOnly(const ProjectOptions& options)
+{
+    return options.useDestPath && !options.copySource && !options.intermediateActive;
+}
+
+inline bool isAbsoluteDestination(std::string_view folder)
+{
+    return !folder.empty() && folder.front() == '/';
+}
+
+// Text that would not survive a round trip through the settings file: the
+// reader ends a value at a double quote, starts a tag at "<" and closes an
+// element at "/>".
+bool survivesSettingsFile(std::string_view text);
 
 }  // namespace quorvane

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane {
+
+enum class EntryKind {
+    File,
+    Directory,
+};
+
+struct DirectoryEntry {
+    std::string name;
+    EntryKind kind;
+};
+
+// Lists a directory's regular files and directories (symbolic links
+// followed) in the program's fixed listing order; "." and "..", sockets,
+// fifos, devices and broken links are left out. False, with no entries, when
+// the directory cannot be listed.
+bool listDirectory(const std::string& path, std::vector<DirectoryEntry>& entries);
+
+// Names are compared ignoring ASCII case only: bytes of other scripts stay as they are.
+inline char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The listing order: names compared ignoring ASCII case, ties broken byte by byte.
+bool listsBefore(std::string_view a, std::string_view b);
+
+// "directory/name", without doubling a separator the directory already ends with.
+std::string joinPath(std::string_view directory, std::string_view name);
+
+// Compares paths ignoring ASCII case and trailing separators.
+bool samePathIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace quorvane

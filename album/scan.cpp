@@ -1,0 +1,171 @@
+#include "album/scan.h"
+
+#include <sys/stat.h>
+
+#include <unordered_set>
+#include <vector>
+
+#include "album/album_tree.h"
+#include "album/comments.h"
+#include "album/directory_listing.h"
+#include "album/sorting.h"
+#include "options/project_options.h"
+#include "xml/xml_document.h"
+
+namespace quorvane {
+
+namespace {
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
+// Identity of a directory on disk, so that one reached again through a
+// symbolic link is not entered twice.
+struct DirectoryIdentity {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const DirectoryIdentity&) const = default;
+};
+
+struct IdentityHash {
+    std::size_t operator()(const DirectoryIdentity& id) const
+    {
+        return std::hash<unsigned long long>()(static_cast<unsigned long long>(id.inode) * 31u +
+                                               static_cast<unsigned long long>(id.device));
+    }
+};
+
+class TreeScanner {
+public:
+    explicit TreeScanner(const ProjectOptions& options) : options_(options) {}
+
+    std::unique_ptr<AlbumDirectory> scan(const std::string& rootPath);
+
+private:
+    struct Frame {
+        AlbumDirectory* directory;
+        std::vector<DirectoryEntry> entries;
+        std::size_t next = 0;
+        StoredComments comments;
+    };
+
+    bool excluded(const std::string& path) const
+    {
+        return options_.useDestPath && samePathIgnoringCase(path, options_.outputFolder);
+    }
+    // False when the directory has been entered before.
+    bool markEntered(const std::string& path);
+    void open(AlbumDirectory& directory);
+    void addEntry(Frame& frame, const DirectoryEntry& entry);
+    void close();
+
+    const ProjectOptions& options_;
+    std::vector<Frame> stack_;
+    std::unordered_set<DirectoryIdentity, IdentityHash> entered_;
+};
+
+bool TreeScanner::markEntered(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return true;  // cannot be listed either; it ends up empty
+    return entered_.insert({info.st_dev, info.st_ino}).second;
+}
+
+void TreeScanner::open(AlbumDirectory& directory)
+{
+    Frame frame{&directory, {}, 0, loadComments(directory.fullPath)};
+    listDirectory(directory.fullPath, frame.entries);
+    stack_.push_back(std::move(frame));
+}
+
+void TreeScanner::addEntry(Frame& frame, const DirectoryEntry& entry)
+{
+    AlbumDirectory& directory = *frame.directory;
+    if (entry.kind == EntryKind::Directory) {
+        std::string path = joinPath(directory.fullPath, entry.name);
+        if (excluded(path) || !markEntered(path))
+            return;
+        auto child = std::make_unique<AlbumDirectory>(entry.name);
+        child->fullPath = std::move(path);
+        child->relativeDirectory = joinPath(directory.relativeDirectory, entry.name);
+        open(*directory.appendSubdirectory(std::move(child)));
+        return;
+    }
+    const int kind = classifyFile(entry.name);
+    if (kind == MediaNone)
+        return;
+    auto picture = std::make_unique<AlbumPicture>(entry.name, directory.fullPath,
+                                                  directory.relativeDirectory);
+    picture->mediaKind = kind;
+    frame.comments.attach(*directory.appendFile(std::move(picture)));
+    ++directory.mediaCount;
+}
+
+// Ends the directory on top of the stack and settles it with its parent.
+void TreeScanner::close()
+{
+    AlbumDirectory* directory = stack_.back().directory;
+    sortFiles(*directory, options_.sortMethod);
+    stack_.pop_back();
+    if (stack_.empty())
+        return;
+    Frame& parent = stack_.back();
+    parent.comments.attach(*directory);
+    if (directory->mediaCount == 0)
+        parent.directory->removeSubdirectory(directory);
+    else
+        parent.directory->mediaCount += directory->mediaCount;
+}
+
+std::unique_ptr<AlbumDirectory> TreeScanner::scan(const std::string& rootPath)
+{
+    if (excluded(rootPath))
+        return nullptr;
+    auto root = std::make_unique<AlbumDirectory>(rootPath);
+    root->fullPath = rootPath;
+    markEntered(rootPath);
+    open(*root);
+    // The walk keeps its own stack, so the depth of the tree costs no call stack.
+    while (!stack_.empty()) {
+        Frame& frame = stack_.back();
+        if (frame.next == frame.entries.size()) {
+            close();
+            continue;
+        }
+        addEntry(frame, frame.entries[frame.next++]);
+    }
+    if (root->mediaCount == 0)
+        return nullptr;
+    return root;
+}
+
+}  // namespace
+
+int classifyFile(std::string_view fileName)
+{
+    const std::size_t dot = fileName.rfind('.');
+    const std::string_view base = fileName.substr(0, dot);
+    const std::string_view extension =
+        dot == std::string_view::npos ? std::string_view() : fileName.substr(dot);
+
+    if (base.starts_with("thm_") || base.starts_with("inter_"))
+        return MediaNone;
+    if (startsWithIgnoringCase(extension, ".jpg") || startsWithIgnoringCase(extension, ".jpeg"))
+        return MediaPicture;
+    for (std::string_view movie : {".mpg", ".mpeg", ".avi", ".wmv"}) {
+        if (startsWithIgnoringCase(extension, movie))
+            return MediaMovie;
+    }
+    return MediaNone;
+}
+
+std::unique_ptr<AlbumDirectory> scanDirectory(const std::string& rootPath,
+                                              const ProjectOptions& options)
+{
+    return TreeScanner(options).scan(rootPath);
+}
+
+}  // namespace quorvane

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+class AlbumDirectory;
+class ProjectOptions;
+
+// 0 not a media file, 1 picture (MediaPicture), 2 movie (MediaMovie).
+// Generated files ("thm_", "inter_") are never media.
+int classifyFile(std::string_view fileName);
+
+// Builds the album tree below rootPath, used exactly as typed: pictures and
+// movies with their stored comments, branches without media dropped, each
+// directory's files sorted by the project's method. The destination folder is
+// left out when the project uses one. Answers nothing when the root holds no
+// media anywhere below it, cannot be listed, or is the destination folder.
+std::unique_ptr<AlbumDirectory> scanDirectory(const std::string& rootPath,
+                                              const ProjectOptions& options);
+
+}  // namespace quorvane

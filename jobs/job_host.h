@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+enum class MessageIcon {
+    Information,
+    Warning,
+    Error,
+    Question,
+};
+
+// What a job needs from the program that runs it: the desktop program answers
+// with dialogs on its window thread, the command line without asking anyone.
+// Every call blocks until the host has dealt with it.
+class JobHost {
+public:
+    virtual ~JobHost() = default;
+
+    // True to go on even though comments were edited and not saved.
+    virtual bool confirmDiscardComments() = 0;
+    virtual void showMessage(std::string_view title, std::string_view text, MessageIcon icon) = 0;
+    // The Project Options command, run by the scan job for a project that has
+    // no options file yet.
+    virtual void projectOptionsCommand() = 0;
+
+    // The comment being typed for the selected node, when the host has an editor.
+    virtual std::optional<std::string> pendingComment() { return std::nullopt; }
+    // The album tree or the recent roots changed: refresh what shows them.
+    virtual void albumChanged() {}
+    // Long jobs report how far they are; total is 0 when unknown.
+    virtual void progress(int /*done*/, int /*total*/) {}
+};
+
+}  // namespace quorvane

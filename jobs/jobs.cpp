@@ -1,0 +1,81 @@
+#include "jobs/jobs.h"
+
+#include "album/comments.h"
+#include "album/directory_listing.h"
+#include "album/scan.h"
+#include "options/global_options.h"
+
+namespace quorvane {
+
+std::filesystem::path Project::optionsPath() const
+{
+    return joinPath(rootPath, kProjectOptionsFileName);
+}
+
+void runScanJob(Project& project, const std::string& rootText, GlobalOptions& globalOptions,
+                StatusLog& log, JobHost& host)
+{
+    if (!host.confirmDiscardComments()) {
+        log.jobDone = true;
+        log.postStatus("Canceled, please save your comments");
+        return;
+    }
+    log.postStatus("Scanning directory");
+
+    project.options.reset();
+    project.selectedNode = nullptr;
+    project.root.reset();
+    host.albumChanged();
+
+    project.rootPath = rootText;
+    project.options = std::make_unique<ProjectOptions>();
+    bool optionsLoaded = project.options->load(project.optionsPath());
+
+    project.root = scanDirectory(project.rootPath, *project.options);
+    if (project.root) {
+        globalOptions.addRecentRoot(project.rootPath);
+        project.projectActive = true;
+    } else {
+        project.options.reset();
+        project.projectActive = false;
+        optionsLoaded = false;
+    }
+    // A fresh tree carries exactly the stored comments.
+    project.commentsModified = false;
+    host.albumChanged();
+    log.jobDone = true;
+    log.postStatus("Scan completed");
+
+    if (!optionsLoaded)
+        host.projectOptionsCommand();
+}
+
+void takePendingComment(Project& project, JobHost& host)
+{
+    if (!project.selectedNode)
+        return;
+    if (std::optional<std::string> text = host.pendingComment())
+        project.selectedNode->setComment(cutUtf8(*text, kMaxCommentLength));
+}
+
+bool saveCommentsOperation(Project& project, StatusLog& log, JobHost& host)
+{
+    if (!project.root) {
+        log.postStatus("No active project");
+        return false;
+    }
+    takePendingComment(project, host);
+    log.postStatus("Saving comments");
+    const CommentsSaveResult result = saveComments(*project.root, project.root->name);
+    if (!result.ok()) {
+        // Say where the comments were lost instead of claiming success.
+        log.postStatus("Comments NOT saved: cannot write %s/%s", result.failedDirectory.c_str(),
+                       kCommentsFileName);
+        return false;
+    }
+    log.postStatus("Comments saved");
+    project.commentsModified = false;
+    return true;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "jobs/job_host.h"
+#include "jobs/project.h"
+#include "jobs/status_log.h"
+
+namespace quorvane {
+
+class GlobalOptions;
+
+// The long operations shared by the desktop program and the command line.
+// They report through the status log, ask the host when they need an answer,
+// and set the log's jobDone flag when their work is done.
+
+// Replaces the project with a fresh scan of rootText. For a project without
+// an options file the host's Project Options command runs afterwards.
+void runScanJob(Project& project, const std::string& rootText, GlobalOptions& globalOptions,
+                StatusLog& log, JobHost& host);
+
+// Writes every "Comments.xml" of the album. False when there is no album or a
+// file could not be written (the state line then names the directory).
+bool saveCommentsOperation(Project& project, StatusLog& log, JobHost& host);
+
+// Copies the comment being typed into the selected node.
+void takePendingComment(Project& project, JobHost& host);
+
+}  // namespace quorvane

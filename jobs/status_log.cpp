@@ -1,0 +1,66 @@
+#include "jobs/status_log.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace quorvane {
+
+std::string_view cutUtf8(std::string_view text, std::size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text;
+    std::size_t end = maxBytes;
+    // Step back over continuation bytes so that no character is split.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+void StatusLog::setSink(StatusSink* sink)
+{
+    std::lock_guard lock(mutex_);
+    sink_ = sink;
+}
+
+void StatusLog::postStatus(const char* format, ...)
+{
+    char message[1024];
+    va_list args;
+    va_start(args, format);
+    const int written = std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    postText(written < 0 ? std::string_view() : std::string_view(message));
+}
+
+void StatusLog::postText(std::string_view message)
+{
+    std::string line = "State: ";
+    line += message;
+    line.resize(cutUtf8(line, kMaxLineLength).size());
+    std::lock_guard lock(mutex_);
+    line_ = line;
+    if (sink_)
+        sink_->showStateLine(line_);
+}
+
+void StatusLog::setBusy(bool busy)
+{
+    std::lock_guard lock(mutex_);
+    busy_ = busy;
+    if (sink_)
+        sink_->showBusy(busy);
+}
+
+std::string StatusLog::stateLine() const
+{
+    std::lock_guard lock(mutex_);
+    return line_;
+}
+
+bool StatusLog::busy() const
+{
+    std::lock_guard lock(mutex_);
+    return busy_;
+}
+
+}  // namespace quorvane

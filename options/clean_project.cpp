@@ -1,0 +1,84 @@
+#include "options/clean_project.h"
+
+#include <unistd.h>
+
+#include <vector>
+
+#include "album/album_tree.h"
+#include "album/directory_listing.h"
+#include "album/tree_walk.h"
+
+namespace quorvane {
+
+namespace {
+
+void addUp(CleanResult& total, const CleanResult& part)
+{
+    total.deleted += part.deleted;
+    total.failed += part.failed;
+}
+
+}  // namespace
+
+bool matchesWildcard(std::string_view name, std::string_view pattern)
+{
+    // Greedy matching with one backtrack point: linear for patterns with a
+    // single "*", never exponential.
+    std::size_t n = 0, p = 0;
+    std::size_t starAt = std::string_view::npos, resumeAt = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starAt = p++;
+            resumeAt = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starAt != std::string_view::npos) {
+            p = starAt + 1;
+            n = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+CleanResult deleteMatchingFiles(const std::string& directoryPath, std::string_view pattern)
+{
+    CleanResult result;
+    std::vector<DirectoryEntry> entries;
+    listDirectory(directoryPath, entries);
+    for (const DirectoryEntry& entry : entries) {
+        if (entry.kind != EntryKind::File || !matchesWildcard(entry.name, pattern))
+            continue;
+        // unlink removes a symbolic link itself, never the file it points to.
+        if (::unlink(joinPath(directoryPath, entry.name).c_str()) == 0)
+            ++result.deleted;
+        else
+            ++result.failed;
+    }
+    return result;
+}
+
+CleanResult cleanDirectoryTree(AlbumDirectory& root, const CleanSelection& selection)
+{
+    const std::pair<bool, const char*> kinds[] = {
+        {selection.html, kHtmlPattern},
+        {selection.comments, kCommentsPattern},
+        {selection.thumbnails, kThumbnailPattern},
+        {selection.intermediates, kIntermediatePattern},
+    };
+    CleanResult result;
+    forEachDirectory(root, [&](AlbumDirectory& directory) {
+        for (const auto& [chosen, pattern] : kinds) {
+            if (chosen)
+                addUp(result, deleteMatchingFiles(directory.fullPath, pattern));
+        }
+    });
+    return result;
+}
+
+}  // namespace quorvane

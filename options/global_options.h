@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane {
+
+inline constexpr char kGlobalOptionsFileName[] = "QuorvaneCfg.xml";
+inline constexpr std::size_t kMaxRecentRoots = 10;
+
+// Settings that belong to no project, kept for the whole run. The initial
+// values below are those of a new record; the file reader has its own
+// defaults for elements present without their attribute.
+class GlobalOptions {
+public:
+    // Reads the file over the current values. Fields whose element is missing
+    // keep their value; an unreadable file or one without "QuorvaneOptions"
+    // changes nothing. Every listed project is appended to recentRoots, with
+    // no limit and no removal of duplicates.
+    void load(const std::filesystem::path& path = kGlobalOptionsFileName);
+    // False when the file cannot be written.
+    bool save(const std::filesystem::path& path = kGlobalOptionsFileName) const;
+
+    // Puts the path at the front of recentRoots: an entry matching it ignoring
+    // ASCII case is moved there (keeping its own spelling), otherwise a new
+    // entry is added and the list cut to ten.
+    void addRecentRoot(std::string_view path);
+
+    int reduceFilter = 0;  // ResampleFilter codes
+    int magFilter = 1;
+    std::vector<std::string> recentRoots;  // most recent first
+    int autoSave = 1;
+    int loadThumbnails = 1;
+};
+
+}  // namespace quorvane

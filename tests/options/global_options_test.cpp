@@ -1,0 +1,160 @@
+#include "options/global_options.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace quorvane {
+namespace {
+
+using Roots = std::vector<std::string>;
+
+std::string optionsFile(const std::string& settings)
+{
+    return "<QuorvaneOptions Version=\"1\">\n" + settings + "</QuorvaneOptions>\n";
+}
+
+TEST(GlobalOptions, NewRecordSavesEveryElementInOrder)
+{
+    test::TempDir dir;
+    GlobalOptions options;
+    ASSERT_TRUE(options.save(dir / "QuorvaneCfg.xml"));
+    EXPECT_EQ(test::readFile(dir / "QuorvaneCfg.xml"),
+              "<QuorvaneOptions Version=\"1\">\n"
+              "\t<ReduceFilter n=\"0\"/>\n"
+              "\t<MagFilter n=\"1\"/>\n"
+              "\t<LoadThumbnails b=\"1\"/>\n"
+              "\t<AutoSave b=\"1\"/>\n"
+              "\t<Projects/>\n"
+              "</QuorvaneOptions>\n");
+
+    options.reduceFilter = 3;
+    options.magFilter = 0;
+    options.loadThumbnails = 0;
+    options.autoSave = 0;
+    options.recentRoots = {"/home/u/Photos", "/media/Card 1"};
+    ASSERT_TRUE(options.save(dir / "QuorvaneCfg.xml"));
+    EXPECT_EQ(test::readFile(dir / "QuorvaneCfg.xml"),
+              "<QuorvaneOptions Version=\"1\">\n"
+              "\t<ReduceFilter n=\"3\"/>\n"
+              "\t<MagFilter n=\"0\"/>\n"
+              "\t<LoadThumbnails b=\"0\"/>\n"
+              "\t<AutoSave b=\"0\"/>\n"
+              "\t<Projects>\n"
+              "\t\t<Project Name=\"/home/u/Photos\"/>\n"
+              "\t\t<Project Name=\"/media/Card 1\"/>\n"
+              "\t</Projects>\n"
+              "</QuorvaneOptions>\n");
+
+    GlobalOptions loaded;
+    loaded.load(dir / "QuorvaneCfg.xml");
+    EXPECT_EQ(loaded.reduceFilter, 3);
+    EXPECT_EQ(loaded.magFilter, 0);
+    EXPECT_EQ(loaded.loadThumbnails, 0);
+    EXPECT_EQ(loaded.autoSave, 0);
+    EXPECT_EQ(loaded.recentRoots, (Roots{"/home/u/Photos", "/media/Card 1"}));
+
+    EXPECT_FALSE(options.save(dir / "missing" / "QuorvaneCfg.xml"));
+}
+
+TEST(GlobalOptions, ElementsWithoutTheirAttributeTakeTheReaderDefaults)
+{
+    test::TempDir dir;
+    test::writeFile(dir / "QuorvaneCfg.xml",
+                    optionsFile("\t<ReduceFilter/>\n\t<MagFilter m=\"0\"/>\n\t<LoadThumbnails/>\n\t<AutoSave/>\n"));
+    GlobalOptions options;
+    options.reduceFilter = 3;
+    options.magFilter = 0;
+    options.loadThumbnails = 0;
+    options.autoSave = 0;
+    options.load(dir / "QuorvaneCfg.xml");
+    EXPECT_EQ(options.reduceFilter, 0);
+    EXPECT_EQ(options.magFilter, 1);
+    EXPECT_EQ(options.loadThumbnails, 1);
+    EXPECT_EQ(options.autoSave, 1);
+}
+
+TEST(GlobalOptions, MissingElementsAndFilesKeepTheCurrentValues)
+{
+    test::TempDir dir;
+    GlobalOptions options;
+    options.autoSave = 0;
+    options.reduceFilter = 2;
+    test::writeFile(dir / "QuorvaneCfg.xml", optionsFile("\t<MagFilter n=\"0\"/>\n"));
+    options.load(dir / "QuorvaneCfg.xml");
+    EXPECT_EQ(options.autoSave, 0);
+    EXPECT_EQ(options.reduceFilter, 2);
+    EXPECT_EQ(options.magFilter, 0);
+
+    options.load(dir / "absent.xml");
+    test::writeFile(dir / "Other.xml", "<Settings>\n\t<AutoSave b=\"1\"/>\n</Settings>\n");
+    options.load(dir / "Other.xml");
+    EXPECT_EQ(options.autoSave, 0);
+    EXPECT_EQ(options.magFilter, 0);
+    EXPECT_TRUE(options.recentRoots.empty());
+}
+
+TEST(GlobalOptions, SettingsAreFoundAtAnyDepthAndASyntaxErrorKeepsWhatWasRead)
+{
+    test::TempDir dir;
+    test::writeFile(dir / "QuorvaneCfg.xml",
+                    "<Wrapper>\n<QuorvaneOptions>\n\t<Group>\n\t\t<MagFilter n=\"0\"/>\n\t</Group>\n"
+                    "\t<ReduceFilter n=\"3\"/>\n\t\"broken\n\t<AutoSave b=\"0\"/>\n</QuorvaneOptions>\n</Wrapper>\n");
+    GlobalOptions options;
+    options.load(dir / "QuorvaneCfg.xml");
+    EXPECT_EQ(options.magFilter, 0);
+    EXPECT_EQ(options.reduceFilter, 3);
+    EXPECT_EQ(options.autoSave, 1);
+}
+
+TEST(GlobalOptions, EveryListedProjectIsLoadedWithoutLimit)
+{
+    test::TempDir dir;
+    std::string projects = "\t<Projects>\n";
+    Roots expected;
+    for (int i = 1; i <= 12; ++i) {
+        projects += "\t\t<Project Name=\"/albums/" + std::to_string(i) + "\"/>\n";
+        expected.push_back("/albums/" + std::to_string(i));
+    }
+    // Any element name counts; a missing "Name" gives an empty entry; duplicates stay.
+    projects += "\t\t<Recent/>\n\t\t<Project Name=\"/albums/1\"/>\n\t</Projects>\n";
+    expected.push_back("");
+    expected.push_back("/albums/1");
+    test::writeFile(dir / "QuorvaneCfg.xml", optionsFile(projects));
+
+    GlobalOptions options;
+    options.load(dir / "QuorvaneCfg.xml");
+    EXPECT_EQ(options.recentRoots, expected);
+
+    options.addRecentRoot("/albums/new");
+    ASSERT_EQ(options.recentRoots.size(), 10u);
+    EXPECT_EQ(options.recentRoots.front(), "/albums/new");
+    EXPECT_EQ(options.recentRoots.back(), "/albums/9");
+}
+
+TEST(GlobalOptions, RecentRootsKeepTheTenNewestAndMoveMatchesToTheFront)
+{
+    GlobalOptions options;
+    for (int i = 1; i <= 11; ++i)
+        options.addRecentRoot("/albums/Trip" + std::to_string(i));
+    ASSERT_EQ(options.recentRoots.size(), 10u);
+    EXPECT_EQ(options.recentRoots.front(), "/albums/Trip11");
+    EXPECT_EQ(options.recentRoots.back(), "/albums/Trip2");
+
+    // Already first: nothing changes.
+    options.addRecentRoot("/ALBUMS/trip11");
+    EXPECT_EQ(options.recentRoots.front(), "/albums/Trip11");
+    EXPECT_EQ(options.recentRoots.size(), 10u);
+
+    // Found elsewhere: moved to the front in its first spelling, order of the rest kept.
+    options.addRecentRoot("/albums/TRIP5");
+    EXPECT_EQ(options.recentRoots,
+              (Roots{"/albums/Trip5", "/albums/Trip11", "/albums/Trip10", "/albums/Trip9", "/albums/Trip8",
+                     "/albums/Trip7", "/albums/Trip6", "/albums/Trip4", "/albums/Trip3", "/albums/Trip2"}));
+}
+
+}  // namespace
+}  // namespace quorvane
