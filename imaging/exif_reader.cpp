@@ -203,7 +203,8 @@ public:
     {
     }
 
-    void walk(std::uint32_t ifd0);
+    // Checks the magic number after the byte-order mark and walks IFD0.
+    void walk();
 
 private:
     struct Walk {
@@ -266,9 +267,9 @@ private:
     std::map<std::size_t, std::size_t> walked_;
 };
 
-void TiffWalker::walk(std::uint32_t ifd0)
+void TiffWalker::walk()
 {
-    if (!beginIfd(ifd0))
+    if (!inside(0, 8) || u16(2) != 42 || !beginIfd(u32(4)))
         return;
     // Iterative, so that a chain of nested pointers cannot exhaust the stack.
     while (!stack_.empty()) {
@@ -406,9 +407,9 @@ using BlockSource = std::function<std::size_t(char* into, std::size_t capacity)>
 
 constexpr int kBlockSize = 102400;
 
-// The bytes of the source from `base` on, read block by block as the scan
-// needs them. Bytes the scan has passed are dropped, so a long file without
-// markers does not end up in memory as a whole.
+// The source's bytes, read block by block as the scan needs them. Bytes the
+// scan has passed are dropped, so a long file without markers (a movie, say)
+// never ends up in memory as a whole.
 class HeadReader {
 public:
     explicit HeadReader(BlockSource source) : source_(std::move(source)) {}
@@ -493,10 +494,9 @@ void scanForExif(HeadReader& reader, const ExifVisitor& visitor)
             parseExifSegment(payload.data(), payload.size(), visitor);
             return;
         }
-        // The length counts its own two bytes; a length below 2 still moves on.
+        // The length counts its own two bytes. Even a length of 0 or 1 moves
+        // the scan past the marker, so it always advances.
         position = lengthField + length;
-        if (position <= lengthField)
-            position = lengthField;
     }
 }
 
@@ -535,14 +535,7 @@ void parseExifSegment(const unsigned char* payload, std::size_t size, const Exif
         bigEndian = true;
     else
         return;
-    const auto u16 = [&](std::size_t at) {
-        return bigEndian ? tiff[at] << 8 | tiff[at + 1] : tiff[at + 1] << 8 | tiff[at];
-    };
-    if (u16(2) != 42)
-        return;
-    const std::uint32_t ifd0 = static_cast<std::uint32_t>(u16(bigEndian ? 4 : 6)) << 16 |
-                               static_cast<std::uint32_t>(u16(bigEndian ? 6 : 4));
-    TiffWalker(tiff, tiffSize, bigEndian, visitor).walk(ifd0);
+    TiffWalker(tiff, tiffSize, bigEndian, visitor).walk();
 }
 
 void readExif(const std::filesystem::path& path, const ExifVisitor& visitor)
