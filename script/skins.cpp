@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "album/directory_listing.h"
+#include "options/project_options.h"
+#include "script/script_context.h"
 
 namespace quorvane {
 
@@ -65,6 +67,38 @@ std::vector<std::string> listSkins(const std::filesystem::path& skinsDir)
             skins.push_back(entry.name);
     }
     return skins;
+}
+
+}  // namespace quorvane
+
+namespace quorvane {
+
+SkinPrefsResult reconcileSkinPrefs(ProjectOptions& options, const std::filesystem::path& skinsDir,
+                                   std::string_view skinName)
+{
+    const std::filesystem::path skin = skinsDir / skinName;
+    VariableList declared;
+    // MainLoop's declarations come first, then Main's.
+    for (const char* script : {kMainLoopScriptName, kMainScriptName}) {
+        ScriptContext context;
+        context.options = &options;
+        if (const ScriptResult loaded = loadScript(skin / script, context); !loaded.ok())
+            return {false, std::string(script) + " : Parse error line " + std::to_string(loaded.line)};
+        for (const ScriptCommand& command : context.commands)
+            command.collectDeclaration(declared);
+    }
+
+    for (const ScriptVariable& variable : declared) {
+        if (!findVariable(options.skinPrefs, variable.name()))
+            options.skinPrefs.append(variable.copyVariable());
+    }
+    for (ScriptVariable* stored = options.skinPrefs.first(); stored;) {
+        ScriptVariable* following = VariableList::next(*stored);
+        if (!findVariable(declared, stored->name()))
+            options.skinPrefs.remove(stored);
+        stored = following;
+    }
+    return {};
 }
 
 }  // namespace quorvane

@@ -1,0 +1,171 @@
+#include "script/html_generation.h"
+
+#include <vector>
+
+#include "album/tree_walk.h"
+#include "jobs/jobs.h"
+#include "script/skins.h"
+
+namespace quorvane {
+
+namespace {
+
+void defineSizeVariables(ScriptContext& context, const ProjectOptions& options)
+{
+    context.getOrCreateVariable(VarInt, "ThumbWidth")->setInt(options.thumbWidth);
+    context.getOrCreateVariable(VarInt, "ThumbHeight")->setInt(options.thumbHeight);
+    context.getOrCreateVariable(VarInt, "DirThumbWidth")->setInt(options.dirThumbWidth());
+    context.getOrCreateVariable(VarInt, "DirThumbHeight")->setInt(options.dirThumbHeight());
+    context.getOrCreateVariable(VarInt, "IntermediateImg")->setInt(options.intermediateActive);
+}
+
+void defineDirectoryVariables(ScriptContext& context, const ProjectOptions& options,
+                              const std::string& rootPath, bool isRoot)
+{
+    defineSizeVariables(context, options);
+    context.getOrCreateVariable(VarInt, "ParseExif")->setInt(options.parseExif);
+    context.getOrCreateVariable(VarInt, "IsRoot")->setInt(isRoot ? 1 : 0);
+    context.getOrCreateVariable(VarInt, "SrcImagesAvailable")
+        ->setInt(!options.useDestPath || options.copySource ? 1 : 0);
+    context.getOrCreateVariable(VarString, "RootPath")->setText(rootPath);
+}
+
+int countDirectories(AlbumDirectory& root)
+{
+    int count = 0;
+    forEachDirectory(root, [&count](AlbumDirectory&) { ++count; });
+    return count;
+}
+
+}  // namespace
+
+void resetForDirectory(ScriptContext& context)
+{
+    context.loopStack = nullptr;
+    context.errorLine = -1;
+    context.closeOutputFile();
+    context.currentDirectory = nullptr;
+    context.variables.clear();
+}
+
+void setCurrentDirectory(ScriptContext& context, AlbumDirectory& directory)
+{
+    auto name = std::make_unique<ScriptVariable>(VarString, "CurrentDirectoryName");
+    name->setText(directory.displayName());
+    context.addVariable(std::move(name));
+    auto comment = std::make_unique<ScriptVariable>(VarString, "CurrentDirectoryComment");
+    comment->setText(directory.commentText());
+    context.addVariable(std::move(comment));
+    context.currentDirectory = &directory;
+}
+
+void appendStoredVariables(ScriptContext& context, const ProjectOptions& options)
+{
+    for (const ScriptVariable& stored : options.skinPrefs)
+        context.addVariable(stored.copyVariable());
+}
+
+ScriptStatus generateDirectory(HtmlRun& run, ScriptContext& context, AlbumDirectory& root,
+                               const std::string& rootPath, bool isRoot)
+{
+    // Depth first, parents before children, with an explicit stack so that
+    // deep albums cannot exhaust the call stack.
+    struct Pending {
+        AlbumDirectory* directory;
+        std::string rootPath;
+        bool isRoot;
+    };
+    std::vector<Pending> pending{{&root, rootPath, isRoot}};
+    while (!pending.empty()) {
+        Pending current = std::move(pending.back());
+        pending.pop_back();
+        AlbumDirectory& directory = *current.directory;
+
+        run.log.postStatus("Generating HTML - Dir:%s (%d files)", directory.name.c_str(),
+                           directory.mediaCount);
+        if (run.options.useDestPath) {
+            std::error_code ignored;
+            std::filesystem::create_directory(run.options.outputFolder + directory.relativeDirectory,
+                                              ignored);
+        }
+        resetForDirectory(context);
+        defineDirectoryVariables(context, run.options, current.rootPath, current.isRoot);
+        context.parseExifEnabled = run.options.parseExif != 0;
+        appendStoredVariables(context, run.options);
+        setCurrentDirectory(context, directory);
+        if (const ScriptStatus status = runScript(context); status < 0)
+            return status;
+        run.host.progress(++run.directoriesDone, run.directoriesTotal);
+
+        std::vector<AlbumDirectory*> children;
+        for (AlbumDirectory& child : directory.subdirectories)
+            children.push_back(&child);
+        for (auto child = children.rbegin(); child != children.rend(); ++child)
+            pending.push_back({*child, "../" + current.rootPath, false});
+    }
+    return kScriptContinue;
+}
+
+// Main once for the album, then MainLoop for every directory; false at the
+// first failure, which has been posted.
+static bool runSkinScripts(Project& project, StatusLog& log, JobHost& host, const std::filesystem::path& skin)
+{
+    const ProjectOptions& options = *project.options;
+    ScriptContext main;
+    main.options = &options;
+    main.albumRoot = project.root->fullPath;
+    if (const ScriptResult loaded = loadScript(skin / kMainScriptName, main); !loaded.ok()) {
+        log.postStatus("Main.qvs : Parse error line %d", loaded.line);
+        return false;
+    }
+    defineSizeVariables(main, options);
+    appendStoredVariables(main, options);
+    setCurrentDirectory(main, *project.root);
+    main.skinFolder = skin.string();
+    if (runScript(main) < 0) {
+        log.postStatus("Main.qvs : Execution error line %d", main.errorLine);
+        return false;
+    }
+
+    ScriptContext loop;
+    loop.options = &options;
+    loop.albumRoot = project.root->fullPath;
+    if (const ScriptResult loaded = loadScript(skin / kMainLoopScriptName, loop); !loaded.ok()) {
+        log.postStatus("MainLoop.qvs : Parse error line %d", loaded.line);
+        return false;
+    }
+    loop.skinFolder = skin.string();
+    HtmlRun run{options, log, host, 0, countDirectories(*project.root)};
+    host.progress(0, run.directoriesTotal);
+    if (generateDirectory(run, loop, *project.root, "", true) < 0) {
+        log.postStatus("HTML Generation FAILED. Execution error line %d", loop.errorLine);
+        return false;
+    }
+    log.postStatus("HTML generation completed");
+    return true;
+}
+
+bool generateHtml(Project& project, StatusLog& log, JobHost& host)
+{
+    return generateHtml(project, log, host, skinsFolder());
+}
+
+bool generateHtml(Project& project, StatusLog& log, JobHost& host, const std::filesystem::path& skinsDir)
+{
+    if (!project.optionsValid() || !project.root) {
+        host.showMessage("Error", "Please validate project options first", MessageIcon::Warning);
+        log.jobDone = true;
+        return false;
+    }
+    takePendingComment(project, host);
+    const ProjectOptions& options = *project.options;
+    log.setBusy(true);
+    log.postStatus("Generating HTML");
+
+    const bool succeeded = runSkinScripts(project, log, host, skinsDir / options.skinName);
+    log.setBusy(false);
+    log.jobDone = true;
+    return succeeded;
+}
+
+}  // namespace quorvane
