@@ -9,6 +9,14 @@ packages=(
     libgtest-dev
 )
 
+# Movie replay in the preview: Qt Multimedia to build, and the GStreamer
+# plugins it plays through. "ugly" holds the demuxer of .wmv files.
+packages+=(
+    qt6-multimedia-dev
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
+    gstreamer1.0-plugins-ugly gstreamer1.0-libav
+)
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
