@@ -7,6 +7,7 @@ packages=(
     cmake g++ make pkg-config
     libjpeg62-turbo-dev
     libgtest-dev
+    qt6-base-dev
 )
 
 missing=()

@@ -1,0 +1,164 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "app/prompts.h"
+
+namespace quorvane::test {
+
+// The one application object of the test program, made on first use; the
+// windows run on Qt's offscreen platform unless told otherwise.
+inline QApplication& application()
+{
+    static QApplication* app = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The offscreen platform says so whenever a window is raised or sized.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (!text.startsWith(QLatin1String("This plugin does not support")))
+                std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+        });
+        static int argc = 1;
+        static char name[] = "app_tests";
+        static char* argv[] = {name, nullptr};
+        // Kept to the end of the process: Qt's own statics go first.
+        return new QApplication(argc, argv);
+    }();
+    return *app;
+}
+
+// What a message box or question showed.
+struct Shown {
+    QString title;
+    QString text;
+    MessageIcon icon;
+    bool question;
+};
+
+// Prompts that record every box and answer questions from a script.
+class ScriptedPrompts final : public app::Prompts {
+public:
+    void message(QWidget*, const QString& title, const QString& text, MessageIcon icon) override
+    {
+        shown.push_back({title, text, icon, false});
+    }
+
+    bool askYesNo(QWidget*, const QString& title, const QString& text, MessageIcon icon) override
+    {
+        shown.push_back({title, text, icon, true});
+        if (onQuestion)
+            onQuestion();
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << text.toStdString();
+            return false;
+        }
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
+
+    QString chooseDirectory(QWidget*, const QString& title) override
+    {
+        browseTitles.push_back(title);
+        if (directories.empty())
+            return {};
+        const QString folder = directories.front();
+        directories.pop_front();
+        return folder;
+    }
+
+    QStringList texts() const
+    {
+        QStringList result;
+        for (const Shown& box : shown)
+            result << box.text;
+        return result;
+    }
+
+    std::vector<Shown> shown;
+    std::deque<bool> answers;
+    std::deque<QString> directories;
+    QStringList browseTitles;
+    // Runs when a question comes, before it is answered.
+    std::function<void()> onQuestion;
+};
+
+// Serves events until the condition holds; false after the timeout.
+inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 30000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+// Runs the action on the next modal dialog of the given type to open, from
+// inside its own event loop. Gives up after the timeout.
+template <typename Dialog>
+void whenModalOpens(std::function<void(Dialog&)> action, int timeoutMs = 30000)
+{
+    auto* timer = new QTimer(&application());
+    auto deadline = std::make_shared<QDeadlineTimer>(timeoutMs);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action, deadline] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(*dialog);
+        } else if (deadline->hasExpired()) {
+            timer->stop();
+            timer->deleteLater();
+            ADD_FAILURE() << "no modal " << Dialog::staticMetaObject.className() << " opened";
+        }
+    });
+    timer->start(5);
+}
+
+template <typename Widget>
+Widget* child(QObject& parent, const char* name)
+{
+    auto* widget = parent.findChild<Widget*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
+inline void click(QObject& parent, const char* name)
+{
+    if (auto* button = child<QAbstractButton>(parent, name))
+        button->click();
+}
+
+// Runs the test body with another current directory, restored afterwards.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::filesystem::path& path) : saved_(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(path);
+    }
+    ~CurrentDirectory() { std::filesystem::current_path(saved_); }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    std::filesystem::path saved_;
+};
+
+}  // namespace quorvane::test
