@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
@@ -73,6 +74,8 @@ MainWindow::MainWindow(Prompts& prompts, std::filesystem::path globalOptionsFile
     const QSize client = dialogUnits(*this, 484, 231);
     setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height() +
                                      statusBar_->sizeHint().height());
+    if (const QScreen* display = screen())
+        move(display->availableGeometry().center() - rect().center());
 }
 
 MainWindow::~MainWindow()
@@ -135,13 +138,14 @@ void MainWindow::buildWindow()
                                      &MainWindow::projectOptionsCommand);
     QPushButton* skin = addButton(QStringLiteral("Adjust skin parameters"), "skinParametersButton",
                                   &MainWindow::skinParametersCommand);
-    controls->addWidget(thumbnails, 0, 0);
-    controls->addWidget(force, 0, 1);
-    controls->addWidget(pages, 1, 0);
-    controls->addWidget(save, 1, 1);
-    controls->addWidget(options, 2, 0);
-    controls->addWidget(skin, 2, 1);
-    controls->addWidget(upload, 3, 0);
+    // Saving sits right below the comment box; the rest pair up by subject.
+    controls->addWidget(save, 0, 0, 1, 2);
+    controls->addWidget(thumbnails, 1, 0);
+    controls->addWidget(force, 1, 1);
+    controls->addWidget(pages, 2, 0);
+    controls->addWidget(upload, 2, 1);
+    controls->addWidget(options, 3, 0);
+    controls->addWidget(skin, 3, 1);
     projectButtons_ = {save, options};
     generationButtons_ = {thumbnails, upload, force, pages, skin};
 
@@ -328,6 +332,8 @@ bool MainWindow::processing() const
 void MainWindow::showProcessingWindow()
 {
     processing_ = true;
+    // Over the middle of the window it stands for.
+    processingWindow_->move(frameGeometry().center() - processingWindow_->rect().center());
     processingWindow_->show();
     processingWindow_->raise();
     centralWidget()->setEnabled(false);

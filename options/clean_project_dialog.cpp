@@ -51,6 +51,7 @@ CleanProjectDialog::CleanProjectDialog(AlbumDirectory& root, app::Prompts& promp
     layout->addWidget(items);
     layout->addWidget(warning);
     layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void CleanProjectDialog::go()

@@ -79,6 +79,7 @@ GlobalOptionsDialog::GlobalOptionsDialog(const GlobalOptions& options, QWidget* 
     layout->addWidget(filters);
     layout->addWidget(misc);
     layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void GlobalOptionsDialog::accept()

@@ -105,6 +105,7 @@ ProjectOptionsDialog::ProjectOptionsDialog(const ProjectOptions& options, app::P
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
     layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(intermediateActive_, &QCheckBox::toggled, this, &ProjectOptionsDialog::applyEnablingRule);
     connect(useDestPath_, &QCheckBox::toggled, this, &ProjectOptionsDialog::applyEnablingRule);
@@ -222,6 +223,11 @@ QWidget* ProjectOptionsDialog::buildImagePart()
     derivedSize_ = new QLineEdit;
     derivedSize_->setObjectName(QStringLiteral("derivedSize"));
     derivedSize_->setReadOnly(true);
+    derivedSize_->setFocusPolicy(Qt::NoFocus);
+    // Drawn on the dialog's own background so it does not look editable.
+    QPalette calculated = derivedSize_->palette();
+    calculated.setColor(QPalette::Base, calculated.color(QPalette::Window));
+    derivedSize_->setPalette(calculated);
     intermediateWidth_ = numberEdit("intermediateWidth");
     intermediateHeight_ = numberEdit("intermediateHeight");
 
