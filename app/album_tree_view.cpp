@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "album/album_tree.h"
+#include "app/display_text.h"
 #include "app/icons.h"
 
 namespace quorvane::app {
@@ -19,7 +20,7 @@ public:
     AlbumItem(AlbumNode& node, const std::string& text, const QIcon& icon)
         : QTreeWidgetItem(kType), node(&node)
     {
-        setText(0, QString::fromStdString(text));
+        setText(0, displayText(text));
         setIcon(0, icon);
     }
 

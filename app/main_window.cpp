@@ -22,6 +22,7 @@
 
 #include "app/album_tree_view.h"
 #include "app/dialog_units.h"
+#include "app/display_text.h"
 #include "app/icons.h"
 #include "app/processing_window.h"
 #include "app/prompts.h"
@@ -289,8 +290,7 @@ void MainWindow::onTreeSelectionChanged(AlbumNode* oldNode, AlbumNode* newNode)
     project_.selectedNode = newNode;
     if (newNode) {
         foldCommentModification();
-        const std::string_view comment = newNode->commentText();
-        commentEdit_->setPlainText(QString::fromUtf8(comment.data(), static_cast<qsizetype>(comment.size())));
+        commentEdit_->setPlainText(displayText(newNode->commentText()));
         commentEdit_->document()->setModified(false);
         if (newNode->isFile)
             emit fileSelected(static_cast<AlbumPicture*>(newNode));

@@ -234,6 +234,23 @@ TEST_F(MainWindowTest, SelectionWritesTheCommentBackIntoThePreviousEntry)
     EXPECT_EQ(commentEdit().toPlainText().size(), 10239);
 }
 
+TEST_F(MainWindowTest, CommentsInASingleByteEncodingKeepTheirLetters)
+{
+    // "café" once as UTF-8 and once as a single Latin-1 byte.
+    test::writeFile(dir / "album" / "Comments.xml",
+                    "<FilesComments>\n\t<Photo Name=\"a.jpg\" Comment=\"636166c3a900\"/>\n"
+                    "\t<Photo Name=\"b.jpg\" Comment=\"636166e900\"/>\n</FilesComments>\n");
+    makeAlbum({"a.jpg", "b.jpg"});
+    open();
+    scan(dir / "album");
+    select({"a.jpg"});
+    EXPECT_EQ(commentEdit().toPlainText(), QString::fromUtf8("caf\xc3\xa9"));
+    select({"b.jpg"});
+    EXPECT_EQ(commentEdit().toPlainText(), QString::fromUtf8("caf\xc3\xa9"));
+    select({"a.jpg"});
+    EXPECT_EQ(window->project().root->files.last()->commentText(), "caf\xc3\xa9");
+}
+
 TEST_F(MainWindowTest, DroppedEntriesFillTheRootOrAreRefused)
 {
     open();
