@@ -31,9 +31,9 @@ public:
 
 void fillAlbumTree(QTreeWidget& tree, AlbumDirectory& root)
 {
-    const QIcon folder = directoryIcon();
-    const QIcon picture = pictureIcon();
-    const QIcon movie = movieIcon();
+    const QIcon folder = drawnIcon(IconKind::Directory);
+    const QIcon picture = drawnIcon(IconKind::Picture);
+    const QIcon movie = drawnIcon(IconKind::Movie);
 
     auto* rootItem = new AlbumItem(root, root.name, folder);
     tree.addTopLevelItem(rootItem);
@@ -48,7 +48,8 @@ void fillAlbumTree(QTreeWidget& tree, AlbumDirectory& root)
             pending.emplace_back(&child, childItem);
         }
         for (AlbumPicture& file : directory->files)
-            item->addChild(new AlbumItem(file, file.fileName, file.mediaKind == MediaMovie ? movie : picture));
+            item->addChild(
+                new AlbumItem(file, file.fileName, file.mediaKind == MediaMovie ? movie : picture));
     }
 }
 

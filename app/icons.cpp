@@ -121,8 +121,7 @@ void drawProcessing(QPainter& p)
     p.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     QPolygonF glass;
-    glass << QPointF(5, 4) << QPointF(11, 4) << QPointF(5, 12) << QPointF(11, 12)
-          << QPointF(5, 4);
+    glass << QPointF(5, 4) << QPointF(11, 4) << QPointF(5, 12) << QPointF(11, 12) << QPointF(5, 4);
     p.drawPolyline(glass);
 }
 
@@ -144,39 +143,25 @@ void drawApplication(QPainter& p)
 
 }  // namespace
 
-QIcon applicationIcon()
+QIcon drawnIcon(IconKind kind)
 {
-    return drawIcon(drawApplication);
-}
-
-QIcon directoryIcon()
-{
-    return drawIcon(drawFolder);
-}
-
-QIcon pictureIcon()
-{
-    return drawIcon(drawPicture);
-}
-
-QIcon movieIcon()
-{
-    return drawIcon(drawMovie);
-}
-
-QIcon statusIcon()
-{
-    return drawIcon(drawStatus);
-}
-
-QIcon idleIcon()
-{
-    return drawIcon(drawIdle);
-}
-
-QIcon processingIcon()
-{
-    return drawIcon(drawProcessing);
+    switch (kind) {
+    case IconKind::Application:
+        return drawIcon(drawApplication);
+    case IconKind::Directory:
+        return drawIcon(drawFolder);
+    case IconKind::Picture:
+        return drawIcon(drawPicture);
+    case IconKind::Movie:
+        return drawIcon(drawMovie);
+    case IconKind::Status:
+        return drawIcon(drawStatus);
+    case IconKind::Idle:
+        return drawIcon(drawIdle);
+    case IconKind::Processing:
+        return drawIcon(drawProcessing);
+    }
+    return {};
 }
 
 }  // namespace quorvane::app

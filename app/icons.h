@@ -4,13 +4,17 @@
 
 namespace quorvane::app {
 
-// The program's icons, drawn at start-up rather than loaded from files.
-QIcon applicationIcon();
-QIcon directoryIcon();
-QIcon pictureIcon();
-QIcon movieIcon();
-QIcon statusIcon();
-QIcon idleIcon();
-QIcon processingIcon();
+enum class IconKind {
+    Application,
+    Directory,
+    Picture,
+    Movie,
+    Status,
+    Idle,
+    Processing,
+};
+
+// The program's icons, drawn in code rather than loaded from files.
+QIcon drawnIcon(IconKind kind);
 
 }  // namespace quorvane::app

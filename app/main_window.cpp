@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "app/album_tree_view.h"
+#include "app/dialog_parts.h"
 #include "app/dialog_units.h"
 #include "app/display_text.h"
 #include "app/icons.h"
@@ -49,14 +50,12 @@ MainWindow::MainWindow(Prompts& prompts, std::filesystem::path globalOptionsFile
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      prompts_(prompts),
-      globalOptionsFile_(std::move(globalOptionsFile)),
-      host_(*this)
+      prompts_(prompts), globalOptionsFile_(std::move(globalOptionsFile)), host_(*this)
 {
     globalOptions_.load(globalOptionsFile_);
 
     setWindowTitle(QStringLiteral("Quorvane"));
-    setWindowIcon(applicationIcon());
+    setWindowIcon(drawnIcon(IconKind::Application));
     setAcceptDrops(true);
     buildWindow();
     buildMenu();
@@ -73,8 +72,8 @@ MainWindow::MainWindow(Prompts& prompts, std::filesystem::path globalOptionsFile
 
     updateControls();
     const QSize client = dialogUnits(*this, 484, 231);
-    setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height() +
-                                     statusBar_->sizeHint().height());
+    setFixedSize(client.width(),
+                 client.height() + menuBar()->sizeHint().height() + statusBar_->sizeHint().height());
     if (const QScreen* display = screen())
         move(display->availableGeometry().center() - rect().center());
 }
@@ -88,8 +87,7 @@ MainWindow::~MainWindow()
 template <typename Command>
 QPushButton* MainWindow::addButton(const QString& text, const char* name, Command command)
 {
-    auto* button = new QPushButton(text);
-    button->setObjectName(QString::fromLatin1(name));
+    auto* button = named(new QPushButton(text), name);
     button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this, command);
     return button;
@@ -97,8 +95,7 @@ QPushButton* MainWindow::addButton(const QString& text, const char* name, Comman
 
 void MainWindow::buildWindow()
 {
-    rootCombo_ = new QComboBox;
-    rootCombo_->setObjectName(QStringLiteral("rootCombo"));
+    rootCombo_ = named(new QComboBox, "rootCombo");
     rootCombo_->setEditable(true);
     rootCombo_->setInsertPolicy(QComboBox::NoInsert);
     rootCombo_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -109,18 +106,17 @@ void MainWindow::buildWindow()
     QPushButton* browse = addButton(QStringLiteral("..."), "browseButton", &MainWindow::browseForRoot);
     browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     rootRow->addWidget(browse);
-    rootRow->addWidget(addButton(QStringLiteral("Scan"), "scanButton", [this] { startJob(WorkerJob::Scan); }));
+    rootRow->addWidget(
+        addButton(QStringLiteral("Scan"), "scanButton", [this] { startJob(WorkerJob::Scan); }));
 
-    tree_ = new QTreeWidget;
-    tree_->setObjectName(QStringLiteral("albumTree"));
+    tree_ = named(new QTreeWidget, "albumTree");
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(true);
     tree_->setUniformRowHeights(true);
     auto* treeBox = new QVBoxLayout;
     treeBox->addWidget(tree_);
 
-    commentEdit_ = new QPlainTextEdit;
-    commentEdit_->setObjectName(QStringLiteral("commentEdit"));
+    commentEdit_ = named(new QPlainTextEdit, "commentEdit");
     commentEdit_->setAcceptDrops(false);
     commentEdit_->viewport()->setAcceptDrops(false);
     auto* commentBox = new QVBoxLayout;
@@ -133,8 +129,10 @@ void MainWindow::buildWindow()
                                    &MainWindow::forceThumbnails);
     QPushButton* pages = addButton(QStringLiteral("Generate Pages"), "generatePagesButton",
                                    [this] { startJob(WorkerJob::Html); });
-    QPushButton* save = addButton(QStringLiteral("Save Comments"), "saveCommentsButton", &MainWindow::saveComments);
-    QPushButton* upload = addButton(QStringLiteral("Upload To FTP"), "uploadButton", &MainWindow::uploadToFtp);
+    QPushButton* save =
+        addButton(QStringLiteral("Save Comments"), "saveCommentsButton", &MainWindow::saveComments);
+    QPushButton* upload =
+        addButton(QStringLiteral("Upload To FTP"), "uploadButton", &MainWindow::uploadToFtp);
     QPushButton* options = addButton(QStringLiteral("Project Options"), "projectOptionsButton",
                                      &MainWindow::projectOptionsCommand);
     QPushButton* skin = addButton(QStringLiteral("Adjust skin parameters"), "skinParametersButton",
@@ -165,13 +163,10 @@ void MainWindow::buildWindow()
     setCentralWidget(central);
 }
 
-
 void MainWindow::buildMenu()
 {
     const auto addAction = [this](QMenu* menu, const QString& text, const char* name) {
-        QAction* action = menu->addAction(text);
-        action->setObjectName(QString::fromLatin1(name));
-        return action;
+        return named(menu->addAction(text), name);
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     QAction* select = addAction(file, QStringLiteral("Select Directory"), "selectDirectoryAction");
@@ -181,8 +176,10 @@ void MainWindow::buildMenu()
     QAction* quit = addAction(file, QStringLiteral("Quit"), "quitAction");
 
     QMenu* process = menuBar()->addMenu(QStringLiteral("Process"));
-    QAction* thumbnails = addAction(process, QStringLiteral("Generate Thumbnails"), "generateThumbnailsAction");
-    QAction* force = addAction(process, QStringLiteral("Force Thumbnails generation"), "forceThumbnailsAction");
+    QAction* thumbnails =
+        addAction(process, QStringLiteral("Generate Thumbnails"), "generateThumbnailsAction");
+    QAction* force =
+        addAction(process, QStringLiteral("Force Thumbnails generation"), "forceThumbnailsAction");
     process->addSeparator();
     QAction* html = addAction(process, QStringLiteral("Generate HTML"), "generateHtmlAction");
     process->addSeparator();
@@ -389,7 +386,8 @@ void MainWindow::dropEvent(QDropEvent* event)
     const QString path = urls.front().toLocalFile();
     std::error_code error;
     const std::filesystem::path entry = path.toStdString();
-    if (path.isEmpty() || (std::filesystem::exists(entry, error) && !std::filesystem::is_directory(entry, error))) {
+    if (path.isEmpty() ||
+        (std::filesystem::exists(entry, error) && !std::filesystem::is_directory(entry, error))) {
         prompts_.message(this, QStringLiteral("Wrong drag"), QStringLiteral("Please drag only directories."),
                          MessageIcon::Warning);
         return;

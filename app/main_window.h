@@ -43,8 +43,7 @@ class MainWindow final : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainWindow(Prompts& prompts,
-                        std::filesystem::path globalOptionsFile = kGlobalOptionsFileName,
+    explicit MainWindow(Prompts& prompts, std::filesystem::path globalOptionsFile = kGlobalOptionsFileName,
                         QWidget* parent = nullptr);
     ~MainWindow() override;
 

@@ -118,12 +118,8 @@ void MainWindow::globalOptionsCommand()
     editGlobalOptions(globalOptions_, this);
 }
 
-void MainWindow::skinParametersCommand()
-{
-}
+void MainWindow::skinParametersCommand() {}
 
-void MainWindow::aboutCommand()
-{
-}
+void MainWindow::aboutCommand() {}
 
 }  // namespace quorvane::app

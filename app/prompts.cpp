@@ -24,15 +24,13 @@ QMessageBox::Icon boxIcon(MessageIcon icon)
 
 }  // namespace
 
-void WidgetPrompts::message(QWidget* parent, const QString& title, const QString& text,
-                            MessageIcon icon)
+void WidgetPrompts::message(QWidget* parent, const QString& title, const QString& text, MessageIcon icon)
 {
     QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
-bool WidgetPrompts::askYesNo(QWidget* parent, const QString& title, const QString& text,
-                             MessageIcon icon)
+bool WidgetPrompts::askYesNo(QWidget* parent, const QString& title, const QString& text, MessageIcon icon)
 {
     QMessageBox box(boxIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);

@@ -14,21 +14,17 @@ class Prompts {
 public:
     virtual ~Prompts() = default;
 
-    virtual void message(QWidget* parent, const QString& title, const QString& text,
-                         MessageIcon icon) = 0;
+    virtual void message(QWidget* parent, const QString& title, const QString& text, MessageIcon icon) = 0;
     // True for Yes.
-    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text,
-                          MessageIcon icon) = 0;
+    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text, MessageIcon icon) = 0;
     // The chosen folder, or an empty text when the user cancelled.
     virtual QString chooseDirectory(QWidget* parent, const QString& title) = 0;
 };
 
 class WidgetPrompts final : public Prompts {
 public:
-    void message(QWidget* parent, const QString& title, const QString& text,
-                 MessageIcon icon) override;
-    bool askYesNo(QWidget* parent, const QString& title, const QString& text,
-                  MessageIcon icon) override;
+    void message(QWidget* parent, const QString& title, const QString& text, MessageIcon icon) override;
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text, MessageIcon icon) override;
     QString chooseDirectory(QWidget* parent, const QString& title) override;
 };
 

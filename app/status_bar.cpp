@@ -35,8 +35,7 @@ QWidget* makePart(QLabel* icon, QLabel* text)
 }  // namespace
 
 StatusBar::StatusBar(QWidget* parent)
-    : QStatusBar(parent),
-      busyIcon_(iconLabel(idleIcon(), this)),
+    : QStatusBar(parent), busyIcon_(iconLabel(drawnIcon(IconKind::Idle), this)),
       busyLabel_(new QLabel(QStringLiteral("Idle"), this)),
       stateLabel_(new QLabel(QString::fromLatin1(StatusLog::kInitialLine), this))
 {
@@ -46,7 +45,7 @@ StatusBar::StatusBar(QWidget* parent)
     addWidget(busyPart);
     stateLabel_->setMinimumWidth(1);
     stateLabel_->setTextFormat(Qt::PlainText);
-    addWidget(makePart(iconLabel(statusIcon(), this), stateLabel_), 1);
+    addWidget(makePart(iconLabel(drawnIcon(IconKind::Status), this), stateLabel_), 1);
 }
 
 void StatusBar::showStateLine(std::string_view line)
@@ -58,7 +57,8 @@ void StatusBar::showStateLine(std::string_view line)
 void StatusBar::showBusy(bool busy)
 {
     runOnThreadOf(this, [this, busy] {
-        busyIcon_->setPixmap((busy ? processingIcon() : idleIcon()).pixmap(kIconSize, kIconSize));
+        busyIcon_->setPixmap(
+            drawnIcon(busy ? IconKind::Processing : IconKind::Idle).pixmap(kIconSize, kIconSize));
         busyLabel_->setText(busy ? QStringLiteral("Processing") : QStringLiteral("Idle"));
     });
 }

@@ -26,9 +26,8 @@ bool WindowJobHost::confirmDiscardComments()
 
 void WindowJobHost::showMessage(std::string_view title, std::string_view text, MessageIcon icon)
 {
-    runOnThreadOf(&window_, [&] {
-        window_.prompts().message(&window_, toQString(title), toQString(text), icon);
-    });
+    runOnThreadOf(&window_,
+                  [&] { window_.prompts().message(&window_, toQString(title), toQString(text), icon); });
 }
 
 void WindowJobHost::projectOptionsCommand()

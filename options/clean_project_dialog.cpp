@@ -4,9 +4,9 @@
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/dialog_parts.h"
 #include "app/prompts.h"
 #include "options/clean_project.h"
 
@@ -16,19 +16,17 @@ CleanProjectDialog::CleanProjectDialog(AlbumDirectory& root, app::Prompts& promp
     : QDialog(parent), root_(root), prompts_(prompts)
 {
     setWindowTitle(QStringLiteral("Clean Project"));
-    const auto checkBox = [](const QString& text, const char* name) {
-        auto* box = new QCheckBox(text);
-        box->setObjectName(QString::fromLatin1(name));
-        return box;
-    };
-    html_ = checkBox(QStringLiteral("Delete all .html files in current project"), "cleanHtml");
-    comments_ = checkBox(QStringLiteral("Delete all comments files (Comments.xml)"), "cleanComments");
-    thumbnails_ = checkBox(
-        QStringLiteral("Delete all thm_*.jpg files found in current project (thumbnails pictures)"),
-        "cleanThumbnails");
-    intermediates_ = checkBox(
-        QStringLiteral("Delete all inter_*.jpg files found in current project (intermediate pictures)"),
-        "cleanIntermediates");
+    using app::named;
+    html_ = named(new QCheckBox(QStringLiteral("Delete all .html files in current project")), "cleanHtml");
+    comments_ =
+        named(new QCheckBox(QStringLiteral("Delete all comments files (Comments.xml)")), "cleanComments");
+    thumbnails_ = named(new QCheckBox(QStringLiteral(
+                            "Delete all thm_*.jpg files found in current project (thumbnails pictures)")),
+                        "cleanThumbnails");
+    intermediates_ =
+        named(new QCheckBox(QStringLiteral(
+                  "Delete all inter_*.jpg files found in current project (intermediate pictures)")),
+              "cleanIntermediates");
 
     auto* items = new QGroupBox(QStringLiteral("Items to clean"));
     auto* itemsLayout = new QVBoxLayout(items);
@@ -39,22 +37,14 @@ CleanProjectDialog::CleanProjectDialog(AlbumDirectory& root, app::Prompts& promp
         "Warning: Skins can create additional folders and files which can't be deleted by this process."));
     warning->setWordWrap(true);
 
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* goButton = buttons->addButton(QStringLiteral("GO"), QDialogButtonBox::AcceptRole);
-    goButton->setObjectName(QStringLiteral("goButton"));
-    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole)
-        ->setObjectName(QStringLiteral("cancelButton"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &CleanProjectDialog::go);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CleanProjectDialog::reject);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(items);
     layout->addWidget(warning);
-    layout->addWidget(buttons);
+    layout->addWidget(app::okCancelButtons(*this, QStringLiteral("GO")));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void CleanProjectDialog::go()
+void CleanProjectDialog::accept()
 {
     CleanSelection selection;
     selection.html = html_->isChecked();
@@ -62,7 +52,8 @@ void CleanProjectDialog::go()
     selection.thumbnails = thumbnails_->isChecked();
     selection.intermediates = intermediates_->isChecked();
     if (!selection.any()) {
-        prompts_.message(this, QStringLiteral("Warning"), QStringLiteral("Nothing to clean"), MessageIcon::Warning);
+        prompts_.message(this, QStringLiteral("Warning"), QStringLiteral("Nothing to clean"),
+                         MessageIcon::Warning);
         return;
     }
     if (!prompts_.askYesNo(this, QStringLiteral("Warning, destructive process"),
@@ -71,8 +62,9 @@ void CleanProjectDialog::go()
                            MessageIcon::Warning))
         return;
     cleanDirectoryTree(root_, selection);
-    prompts_.message(this, QStringLiteral("Information"), QStringLiteral("Complete"), MessageIcon::Information);
-    accept();
+    prompts_.message(this, QStringLiteral("Information"), QStringLiteral("Complete"),
+                     MessageIcon::Information);
+    QDialog::accept();
 }
 
 }  // namespace quorvane

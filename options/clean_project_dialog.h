@@ -20,9 +20,10 @@ class CleanProjectDialog final : public QDialog {
 public:
     CleanProjectDialog(AlbumDirectory& root, app::Prompts& prompts, QWidget* parent = nullptr);
 
-private:
-    void go();
+    // "GO": asks, deletes and closes; with nothing chosen it only says so.
+    void accept() override;
 
+private:
     AlbumDirectory& root_;
     app::Prompts& prompts_;
     QCheckBox* html_;

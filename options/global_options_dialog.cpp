@@ -5,10 +5,10 @@
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/dialog_parts.h"
 #include "options/project_options.h"
 
 namespace quorvane {
@@ -21,8 +21,7 @@ QGroupBox* radioGroup(const QString& title, QButtonGroup* group,
     auto* box = new QGroupBox(title);
     auto* layout = new QVBoxLayout(box);
     for (const auto& [text, code, name] : buttons) {
-        auto* button = new QRadioButton(text);
-        button->setObjectName(QString::fromLatin1(name));
+        auto* button = app::named(new QRadioButton(text), name);
         group->addButton(button, code);
         layout->addWidget(button);
         // A code without a button here leaves the group unchecked.
@@ -34,8 +33,7 @@ QGroupBox* radioGroup(const QString& title, QButtonGroup* group,
 
 QCheckBox* checkBox(const QString& text, const char* name, int checked)
 {
-    auto* box = new QCheckBox(text);
-    box->setObjectName(QString::fromLatin1(name));
+    auto* box = app::named(new QCheckBox(text), name);
     box->setChecked(checked);
     return box;
 }
@@ -43,7 +41,8 @@ QCheckBox* checkBox(const QString& text, const char* name, int checked)
 }  // namespace
 
 GlobalOptionsDialog::GlobalOptionsDialog(const GlobalOptions& options, QWidget* parent)
-    : QDialog(parent), edited_(options), reduceFilter_(new QButtonGroup(this)), magFilter_(new QButtonGroup(this))
+    : QDialog(parent), edited_(options), reduceFilter_(new QButtonGroup(this)),
+      magFilter_(new QButtonGroup(this))
 {
     setWindowTitle(QStringLiteral("Global options"));
 
@@ -62,23 +61,17 @@ GlobalOptionsDialog::GlobalOptionsDialog(const GlobalOptions& options, QWidget* 
 
     loadThumbnails_ = checkBox(QStringLiteral("Try to load thumbnail instead of full image in preview"),
                                "loadThumbnails", options.loadThumbnails);
-    autoSave_ = checkBox(QStringLiteral("Enable comments autosaving (every min)"), "autoSave", options.autoSave);
+    autoSave_ =
+        checkBox(QStringLiteral("Enable comments autosaving (every min)"), "autoSave", options.autoSave);
     auto* misc = new QGroupBox(QStringLiteral("Misc Options"));
     auto* miscLayout = new QVBoxLayout(misc);
     miscLayout->addWidget(loadThumbnails_);
     miscLayout->addWidget(autoSave_);
 
-    auto* buttons = new QDialogButtonBox;
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("okButton"));
-    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole)
-        ->setObjectName(QStringLiteral("cancelButton"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &GlobalOptionsDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &GlobalOptionsDialog::reject);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(filters);
     layout->addWidget(misc);
-    layout->addWidget(buttons);
+    layout->addWidget(app::okCancelButtons(*this));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

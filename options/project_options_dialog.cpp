@@ -18,6 +18,7 @@
 #include <array>
 #include <cstdint>
 
+#include "app/dialog_parts.h"
 #include "app/prompts.h"
 #include "script/skins.h"
 
@@ -59,10 +60,10 @@ void checkButton(QButtonGroup* group, int id)
     group->setExclusive(true);
 }
 
-QRadioButton* addRadio(QButtonGroup* group, QVBoxLayout* layout, const QString& text, int code, const char* name)
+QRadioButton* addRadio(QButtonGroup* group, QVBoxLayout* layout, const QString& text, int code,
+                       const char* name)
 {
-    auto* button = new QRadioButton(text);
-    button->setObjectName(QString::fromLatin1(name));
+    auto* button = app::named(new QRadioButton(text), name);
     group->addButton(button, code);
     layout->addWidget(button);
     return button;
@@ -70,7 +71,8 @@ QRadioButton* addRadio(QButtonGroup* group, QVBoxLayout* layout, const QString& 
 
 }  // namespace
 
-ProjectOptionsDialog::ProjectOptionsDialog(const ProjectOptions& options, app::Prompts& prompts, QWidget* parent)
+ProjectOptionsDialog::ProjectOptionsDialog(const ProjectOptions& options, app::Prompts& prompts,
+                                           QWidget* parent)
     : QDialog(parent), edited_(options), prompts_(prompts)
 {
     setWindowTitle(QStringLiteral("Project Options"));
@@ -87,15 +89,9 @@ ProjectOptionsDialog::ProjectOptionsDialog(const ProjectOptions& options, app::P
     columns->addLayout(left, 3);
     columns->addLayout(right, 2);
 
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("okButton"));
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    QPushButton* defaults = buttons->addButton(QStringLiteral("Defaults"), QDialogButtonBox::ResetRole);
-    defaults->setObjectName(QStringLiteral("defaultsButton"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &ProjectOptionsDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &ProjectOptionsDialog::reject);
+    QDialogButtonBox* buttons = app::okCancelButtons(*this);
+    QPushButton* defaults = app::named(
+        buttons->addButton(QStringLiteral("Defaults"), QDialogButtonBox::ResetRole), "defaultsButton");
     connect(defaults, &QPushButton::clicked, this, [this] {
         ProjectOptions fresh;
         fresh.skinList = edited_.skinList;
@@ -117,8 +113,7 @@ ProjectOptionsDialog::ProjectOptionsDialog(const ProjectOptions& options, app::P
 
 QLineEdit* ProjectOptionsDialog::numberEdit(const char* name)
 {
-    auto* edit = new QLineEdit;
-    edit->setObjectName(QString::fromLatin1(name));
+    auto* edit = app::named(new QLineEdit, name);
     edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
     edit->setMaxLength(10);
     return edit;
@@ -126,39 +121,36 @@ QLineEdit* ProjectOptionsDialog::numberEdit(const char* name)
 
 QWidget* ProjectOptionsDialog::buildPagePart()
 {
-    skinCombo_ = new QComboBox;
-    skinCombo_->setObjectName(QStringLiteral("skinCombo"));
+    using app::named;
+    skinCombo_ = named(new QComboBox, "skinCombo");
     for (const std::string& skin : edited_.skinList)
         skinCombo_->addItem(QString::fromStdString(skin));
-    auto* skinParameters = new QPushButton(QStringLiteral("Adjust skin parameters"));
-    skinParameters->setObjectName(QStringLiteral("skinParametersButton"));
+    auto* skinParameters =
+        named(new QPushButton(QStringLiteral("Adjust skin parameters")), "skinParametersButton");
     skinParameters->setAutoDefault(false);
     connect(skinParameters, &QPushButton::clicked, this,
             [this] { emit skinParametersRequested(skinCombo_->currentText()); });
 
-    const auto checkBox = [](const QString& text, const char* name) {
-        auto* box = new QCheckBox(text);
-        box->setObjectName(QString::fromLatin1(name));
-        return box;
-    };
-    parseExif_ = checkBox(QStringLiteral("Parse EXIF data (HTML generation is slower when activated)"), "parseExif");
-    intermediateActive_ = checkBox(QStringLiteral("Generate intermediate size images"), "intermediateActive");
-    useDestPath_ = checkBox(QStringLiteral("Use a destination folder rather than generating in source folder"),
-                            "useDestPath");
-    copySource_ = checkBox(QStringLiteral("Copy source images to destination folder"), "copySource");
+    parseExif_ =
+        named(new QCheckBox(QStringLiteral("Parse EXIF data (HTML generation is slower when activated)")),
+              "parseExif");
+    intermediateActive_ =
+        named(new QCheckBox(QStringLiteral("Generate intermediate size images")), "intermediateActive");
+    useDestPath_ = named(
+        new QCheckBox(QStringLiteral("Use a destination folder rather than generating in source folder")),
+        "useDestPath");
+    copySource_ =
+        named(new QCheckBox(QStringLiteral("Copy source images to destination folder")), "copySource");
 
-    outputFolder_ = new QLineEdit;
-    outputFolder_->setObjectName(QStringLiteral("outputFolder"));
+    outputFolder_ = named(new QLineEdit, "outputFolder");
     outputFolder_->setMaxLength(static_cast<int>(kPathFieldLength));
-    auto* browse = new QPushButton(QStringLiteral("..."));
-    browse->setObjectName(QStringLiteral("browseDestinationButton"));
+    auto* browse = named(new QPushButton(QStringLiteral("...")), "browseDestinationButton");
     browse->setAutoDefault(false);
     browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     browseButton_ = browse;
     connect(browse, &QPushButton::clicked, this, &ProjectOptionsDialog::browseDestination);
 
-    sortCombo_ = new QComboBox;
-    sortCombo_->setObjectName(QStringLiteral("sortCombo"));
+    sortCombo_ = named(new QComboBox, "sortCombo");
     for (const char* text : kSortMethodTexts)
         sortCombo_->addItem(QString::fromLatin1(text));
 
@@ -185,8 +177,7 @@ QWidget* ProjectOptionsDialog::buildPagePart()
 QWidget* ProjectOptionsDialog::buildFtpPart()
 {
     const auto textEdit = [](const char* name) {
-        auto* edit = new QLineEdit;
-        edit->setObjectName(QString::fromLatin1(name));
+        auto* edit = app::named(new QLineEdit, name);
         edit->setMaxLength(static_cast<int>(kNameFieldLength));
         return edit;
     };
@@ -220,8 +211,7 @@ QWidget* ProjectOptionsDialog::buildImagePart()
     dirImgHeight_ = numberEdit("dirImgHeight");
     dirThumbsX_ = numberEdit("dirThumbsX");
     dirThumbsY_ = numberEdit("dirThumbsY");
-    derivedSize_ = new QLineEdit;
-    derivedSize_->setObjectName(QStringLiteral("derivedSize"));
+    derivedSize_ = app::named(new QLineEdit, "derivedSize");
     derivedSize_->setReadOnly(true);
     derivedSize_->setFocusPolicy(Qt::NoFocus);
     // Drawn on the dialog's own background so it does not look editable.
@@ -274,9 +264,8 @@ QWidget* ProjectOptionsDialog::buildFilterParts()
 
 void ProjectOptionsDialog::showRecord(const ProjectOptions& options)
 {
-    sortCombo_->setCurrentIndex(options.sortMethod >= 0 && options.sortMethod < sortCombo_->count()
-                                    ? options.sortMethod
-                                    : -1);
+    sortCombo_->setCurrentIndex(
+        options.sortMethod >= 0 && options.sortMethod < sortCombo_->count() ? options.sortMethod : -1);
     // The last entry spelled exactly like the stored name, else the first.
     int skin = skinCombo_->count() > 0 ? 0 : -1;
     for (int i = 0; i < skinCombo_->count(); ++i) {
@@ -367,9 +356,10 @@ bool ProjectOptionsDialog::checkSettingsFileTexts()
     };
     for (const auto& [field, text] : texts) {
         if (!survivesSettingsFile(text.toStdString())) {
-            prompts_.message(this, QStringLiteral("Error"),
-                             QStringLiteral("The %1 cannot contain a double quote (\"), \"<\" or \"/>\".").arg(field),
-                             MessageIcon::Error);
+            prompts_.message(
+                this, QStringLiteral("Error"),
+                QStringLiteral("The %1 cannot contain a double quote (\"), \"<\" or \"/>\".").arg(field),
+                MessageIcon::Error);
             return false;
         }
     }
@@ -418,12 +408,11 @@ void ProjectOptionsDialog::accept()
 
 void ProjectOptionsDialog::reject()
 {
-    if (!edited_.loaded &&
-        !prompts_.askYesNo(this, QStringLiteral("Warning"),
-                           QStringLiteral("No options selected, you won't be able to\n"
-                                          "generate album without project options.\n"
-                                          "Do you want to continue ?"),
-                           MessageIcon::Warning))
+    if (!edited_.loaded && !prompts_.askYesNo(this, QStringLiteral("Warning"),
+                                              QStringLiteral("No options selected, you won't be able to\n"
+                                                             "generate album without project options.\n"
+                                                             "Do you want to continue ?"),
+                                              MessageIcon::Warning))
         return;
     QDialog::reject();
 }

@@ -13,11 +13,18 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "app/prompts.h"
+
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace quorvane::test {
 
@@ -49,6 +56,28 @@ struct Shown {
     MessageIcon icon;
     bool question;
 };
+
+inline bool operator==(const Shown& a, const Shown& b)
+{
+    return a.title == b.title && a.text == b.text && a.icon == b.icon && a.question == b.question;
+}
+
+inline void PrintTo(const Shown& box, std::ostream* out)
+{
+    static const char* const icons[] = {"information", "warning", "error", "question"};
+    *out << (box.question ? "question" : "message") << " \"" << box.title.toStdString() << "\" with "
+         << icons[static_cast<int>(box.icon)] << " icon: \"" << box.text.toStdString() << '"';
+}
+
+inline Shown message(const char* title, const char* text, MessageIcon icon)
+{
+    return {QString::fromUtf8(title), QString::fromUtf8(text), icon, false};
+}
+
+inline Shown question(const char* title, const char* text, MessageIcon icon)
+{
+    return {QString::fromUtf8(title), QString::fromUtf8(text), icon, true};
+}
 
 // Prompts that record every box and answer questions from a script.
 class ScriptedPrompts final : public app::Prompts {

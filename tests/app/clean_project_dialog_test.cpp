@@ -44,12 +44,9 @@ TEST_F(CleanProjectDialogTest, GoWithNothingCheckedRefusesAndStaysOpen)
     for (const char* name : {"cleanHtml", "cleanComments", "cleanThumbnails", "cleanIntermediates"})
         EXPECT_FALSE(child<QCheckBox>(*dialog, name)->isChecked()) << name;
 
-    click(*dialog, "goButton");
+    click(*dialog, "okButton");
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].title, "Warning");
-    EXPECT_EQ(prompts.shown[0].text, "Nothing to clean");
-    EXPECT_EQ(prompts.shown[0].icon, MessageIcon::Warning);
-    EXPECT_FALSE(prompts.shown[0].question);
+    EXPECT_EQ(prompts.shown[0], test::message("Warning", "Nothing to clean", MessageIcon::Warning));
     EXPECT_TRUE(dialog->isVisible());
 }
 
@@ -58,12 +55,14 @@ TEST_F(CleanProjectDialogTest, AnsweringNoKeepsEveryFileAndTheChoices)
     click(*dialog, "cleanComments");
     click(*dialog, "cleanThumbnails");
     prompts.answers = {false};
-    click(*dialog, "goButton");
+    click(*dialog, "okButton");
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].title, "Warning, destructive process");
-    EXPECT_EQ(prompts.shown[0].text,
-              "This process will permanently erase some files.\nAre you really sure you want to continue ?");
-    EXPECT_EQ(prompts.shown[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(
+        prompts.shown[0],
+        test::question(
+            "Warning, destructive process",
+            "This process will permanently erase some files.\nAre you really sure you want to continue ?",
+            MessageIcon::Warning));
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(child<QCheckBox>(*dialog, "cleanComments")->isChecked());
     EXPECT_TRUE(exists("Comments.xml"));
@@ -76,11 +75,9 @@ TEST_F(CleanProjectDialogTest, YesDeletesTheChosenKindsThroughTheTreeAndSaysComp
     click(*dialog, "cleanComments");
     click(*dialog, "cleanThumbnails");
     prompts.answers = {true};
-    click(*dialog, "goButton");
+    click(*dialog, "okButton");
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1].title, "Information");
-    EXPECT_EQ(prompts.shown[1].text, "Complete");
-    EXPECT_EQ(prompts.shown[1].icon, MessageIcon::Information);
+    EXPECT_EQ(prompts.shown[1], test::message("Information", "Complete", MessageIcon::Information));
     EXPECT_FALSE(dialog->isVisible());
 
     EXPECT_FALSE(exists("Comments.xml"));

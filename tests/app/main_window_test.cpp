@@ -19,15 +19,15 @@ namespace {
 using test::child;
 using test::click;
 
-constexpr const char* kAlwaysEnabled[] = {"selectDirectoryAction", "scanDirectoryAction", "quitAction",
-                                          "globalOptionsAction",   "aboutAction",         "browseButton",
-                                          "scanButton"};
+constexpr const char* kAlwaysEnabled[] = {
+    "selectDirectoryAction", "scanDirectoryAction", "quitAction", "globalOptionsAction",
+    "aboutAction",           "browseButton",        "scanButton"};
 constexpr const char* kWithProject[] = {"saveCommentsButton", "projectOptionsButton", "saveCommentsAction",
                                         "cleanProjectAction", "projectOptionsAction"};
 constexpr const char* kWithValidOptions[] = {
-    "generateThumbnailsButton", "uploadButton",          "forceThumbnailsButton", "generatePagesButton",
-    "skinParametersButton",     "generateThumbnailsAction", "forceThumbnailsAction", "generateHtmlAction",
-    "uploadAction"};
+    "generateThumbnailsButton", "uploadButton",         "forceThumbnailsButton",
+    "generatePagesButton",      "skinParametersButton", "generateThumbnailsAction",
+    "forceThumbnailsAction",    "generateHtmlAction",   "uploadAction"};
 
 class MainWindowTest : public test::MainWindowFixture {
 protected:
@@ -94,13 +94,15 @@ TEST_F(MainWindowTest, StartsIdleWithTheJobCommandsGreyed)
             items << (item->isSeparator() ? QStringLiteral("-") : item->text());
         menus << menu->text() + ": " + items.join(QStringLiteral(", "));
     }
-    EXPECT_EQ(menus, QStringList({
-                         "File: Select Directory, Scan Directory, Save Comments, -, Quit",
-                         "Process: Generate Thumbnails, Force Thumbnails generation, -, Generate HTML, -, Clean Project",
-                         "FTP: Upload to FTP",
-                         "Options: Project Options, Global Options",
-                         "?: About",
-                     }));
+    EXPECT_EQ(
+        menus,
+        QStringList({
+            "File: Select Directory, Scan Directory, Save Comments, -, Quit",
+            "Process: Generate Thumbnails, Force Thumbnails generation, -, Generate HTML, -, Clean Project",
+            "FTP: Upload to FTP",
+            "Options: Project Options, Global Options",
+            "?: About",
+        }));
 }
 
 TEST_F(MainWindowTest, RecentRootsOfTheSettingsFileFillTheRootList)
@@ -205,8 +207,9 @@ TEST_F(MainWindowTest, TreeShowsDirectoriesBeforeFilesUnderTheRootPath)
 
 TEST_F(MainWindowTest, SelectionWritesTheCommentBackIntoThePreviousEntry)
 {
-    test::writeFile(dir / "album" / "Comments.xml",
-                    "<FilesComments>\n\t<Photo Name=\"b.jpg\" Comment=\"73746f72656400\"/>\n</FilesComments>\n");
+    test::writeFile(
+        dir / "album" / "Comments.xml",
+        "<FilesComments>\n\t<Photo Name=\"b.jpg\" Comment=\"73746f72656400\"/>\n</FilesComments>\n");
     makeAlbum({"a.jpg", "b.jpg"});
     open();
     scan(dir / "album");
@@ -262,16 +265,14 @@ TEST_F(MainWindowTest, DroppedEntriesFillTheRootOrAreRefused)
 
     drop({one, two});
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].title, "Too many entries");
-    EXPECT_EQ(prompts.shown[0].text, "Please drag only one directory at once.");
-    EXPECT_EQ(prompts.shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(prompts.shown[0], test::message("Too many entries", "Please drag only one directory at once.",
+                                              MessageIcon::Information));
     EXPECT_EQ(rootText(), "");
 
     drop({file});
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1].title, "Wrong drag");
-    EXPECT_EQ(prompts.shown[1].text, "Please drag only directories.");
-    EXPECT_EQ(prompts.shown[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(prompts.shown[1],
+              test::message("Wrong drag", "Please drag only directories.", MessageIcon::Warning));
     EXPECT_EQ(rootText(), "");
 
     drop({one});
@@ -295,9 +296,10 @@ TEST_F(MainWindowTest, QuitWithUnsavedCommentsAnsweredNoKeepsTheProgramRunning)
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].title, "Comments unsaved");
-    EXPECT_EQ(prompts.shown[0].text, "Comments have been modified but not saved\nAre you sure you want to continue ?");
-    EXPECT_EQ(prompts.shown[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(prompts.shown[0],
+              test::question("Comments unsaved",
+                             "Comments have been modified but not saved\nAre you sure you want to continue ?",
+                             MessageIcon::Warning));
     EXPECT_EQ(stateLine(), "State: Canceled, please save your comments");
     EXPECT_FALSE(std::filesystem::exists(dir / "QuorvaneCfg.xml"));
 
@@ -358,7 +360,8 @@ TEST_F(MainWindowTest, SaveCommentsWritesTheFilesOrSaysWhatFailed)
     select({"Trip", "b.jpg"});
     typeComment("lost?");
     child<QAction>(*window, "saveCommentsAction")->trigger();
-    EXPECT_EQ(stateLine().toStdString(), "State: Comments NOT saved: cannot write " + root.string() + "/Trip/Comments.xml");
+    EXPECT_EQ(stateLine().toStdString(),
+              "State: Comments NOT saved: cannot write " + root.string() + "/Trip/Comments.xml");
     // The edit still counts as unsaved, so quitting asks.
     EXPECT_TRUE(commentEdit().document()->isModified());
     prompts.answers = {false};
@@ -421,7 +424,8 @@ TEST_F(MainWindowTest, BrowseFillsTheRootOrSaysNoPath)
     child<QAction>(*window, "selectDirectoryAction")->trigger();
     EXPECT_EQ(stateLine(), "State: Path selected");
     EXPECT_EQ(rootText(), "/chosen/folder");
-    EXPECT_EQ(prompts.browseTitles, QStringList({"Select directory to process", "Select directory to process"}));
+    EXPECT_EQ(prompts.browseTitles,
+              QStringList({"Select directory to process", "Select directory to process"}));
 }
 
 TEST_F(MainWindowTest, CommandsAnswerWithTheirBoxes)
@@ -436,32 +440,31 @@ TEST_F(MainWindowTest, CommandsAnswerWithTheirBoxes)
 
     click(*window, "uploadButton");
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].title, "Not implemented");
-    EXPECT_EQ(prompts.shown[0].text, "Sorry, this feature is not yet implemented.");
-    EXPECT_EQ(prompts.shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(prompts.shown[0],
+              test::message("Not implemented", "Sorry, this feature is not yet implemented.",
+                            MessageIcon::Information));
 
     prompts.answers = {false};
     click(*window, "forceThumbnailsButton");
     ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1].title, "Please confirm");
-    EXPECT_EQ(prompts.shown[1].text,
-              "You are about to force all thumbnails regeneration.\n"
-              "This is only useful when you want to change thumbnails\n"
-              "resolution for instance.\n"
-              "Are you sure you want to continue ?");
-    EXPECT_EQ(prompts.shown[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(prompts.shown[1], test::question("Please confirm",
+                                               "You are about to force all thumbnails regeneration.\n"
+                                               "This is only useful when you want to change thumbnails\n"
+                                               "resolution for instance.\n"
+                                               "Are you sure you want to continue ?",
+                                               MessageIcon::Warning));
     EXPECT_FALSE(window->processing());
     EXPECT_FALSE(window->jobRunning());
     EXPECT_EQ(stateLine(), "State: before");
 
     child<QAction>(*window, "cleanProjectAction")->trigger();
     ASSERT_EQ(prompts.shown.size(), 3u);
-    EXPECT_EQ(prompts.shown[2].title, "Information");
-    EXPECT_EQ(prompts.shown[2].text,
-              "You are using a destination folder.\n"
-              "Clean function is only available for for destination-less projects\n"
-              "Simply delete the output directory to clean your project.");
-    EXPECT_EQ(prompts.shown[2].icon, MessageIcon::Information);
+    EXPECT_EQ(prompts.shown[2],
+              test::message("Information",
+                            "You are using a destination folder.\n"
+                            "Clean function is only available for for destination-less projects\n"
+                            "Simply delete the output directory to clean your project.",
+                            MessageIcon::Information));
 }
 
 TEST_F(MainWindowTest, CleanProjectOpensItsDialogForASourceFolderProject)
@@ -474,7 +477,7 @@ TEST_F(MainWindowTest, CleanProjectOpensItsDialogForASourceFolderProject)
         opened = true;
         click(dialog, "cleanThumbnails");
         prompts.answers = {true};
-        click(dialog, "goButton");
+        click(dialog, "okButton");
     });
     child<QAction>(*window, "cleanProjectAction")->trigger();
     EXPECT_TRUE(opened);

@@ -48,13 +48,11 @@ TEST_F(ProjectOptionsDialogTest, DestinationFolderChecksComeInOrderWithTheirText
     prompts.answers = {false};
     click(*dialog, "okButton");
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].title, "Warning");
-    EXPECT_EQ(prompts.shown[0].icon, MessageIcon::Information);
-    EXPECT_TRUE(prompts.shown[0].question);
-    EXPECT_EQ(prompts.shown[0].text,
-              "The options you selected will generate thumbnails ONLY.\n"
-              "Your pages will only display thumnails\n"
-              "Are you sure you want to continue with this behaviour ?");
+    EXPECT_EQ(prompts.shown[0], test::question("Warning",
+                                               "The options you selected will generate thumbnails ONLY.\n"
+                                               "Your pages will only display thumnails\n"
+                                               "Are you sure you want to continue with this behaviour ?",
+                                               MessageIcon::Information));
     EXPECT_TRUE(dialog->isVisible());
 
     // Yes, then the drive-letter path is refused as not absolute here.
@@ -65,9 +63,9 @@ TEST_F(ProjectOptionsDialogTest, DestinationFolderChecksComeInOrderWithTheirText
         type(*dialog, "outputFolder", folder);
         click(*dialog, "okButton");
         ASSERT_EQ(prompts.shown.size(), 2u) << folder.toStdString();
-        EXPECT_EQ(prompts.shown[1].title, "Error");
-        EXPECT_EQ(prompts.shown[1].text, "Please select an absolute path for destination folder.");
-        EXPECT_EQ(prompts.shown[1].icon, MessageIcon::Error);
+        EXPECT_EQ(prompts.shown[1],
+                  test::message("Error", "Please select an absolute path for destination folder.",
+                                MessageIcon::Error));
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_EQ(dialog->edited().loaded, 0);
         EXPECT_EQ(dialog->edited().outputFolder, "C:\\album");
@@ -190,12 +188,11 @@ TEST_F(ProjectOptionsDialogTest, CancelAsksOnlyForAProjectNeverValidated)
     prompts.answers = {false};
     click(*fresh, "cancelButton");
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].title, "Warning");
-    EXPECT_EQ(prompts.shown[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(prompts.shown[0].text,
-              "No options selected, you won't be able to\n"
-              "generate album without project options.\n"
-              "Do you want to continue ?");
+    EXPECT_EQ(prompts.shown[0], test::question("Warning",
+                                               "No options selected, you won't be able to\n"
+                                               "generate album without project options.\n"
+                                               "Do you want to continue ?",
+                                               MessageIcon::Warning));
     EXPECT_TRUE(fresh->isVisible());
 
     prompts.answers = {true};
@@ -261,7 +258,8 @@ TEST_F(ProjectOptionsDialogTest, FilterCodesWithoutAButtonAndAnEmptySkinListKeep
     options.skinName = "Gone";
     options.useDestPath = 0;
     auto dialog = open(options);
-    for (const char* name : {"reducePoint", "reduceBox", "reduceLanczos3", "magNone", "magPoint", "magBilinear"})
+    for (const char* name :
+         {"reducePoint", "reduceBox", "reduceLanczos3", "magNone", "magPoint", "magBilinear"})
         EXPECT_FALSE(child<QRadioButton>(*dialog, name)->isChecked()) << name;
     EXPECT_EQ(child<QComboBox>(*dialog, "skinCombo")->count(), 0);
 
@@ -340,8 +338,8 @@ TEST_F(ProjectOptionsDialogTest, FolderBrowserFillsTheDestinationPath)
     prompts.directories = {QStringLiteral("/srv/www/album")};
     click(*dialog, "browseDestinationButton");
     EXPECT_EQ(child<QLineEdit>(*dialog, "outputFolder")->text(), "/srv/www/album");
-    EXPECT_EQ(prompts.browseTitles,
-              QStringList({"Select destination directory for your album", "Select destination directory for your album"}));
+    EXPECT_EQ(prompts.browseTitles, QStringList({"Select destination directory for your album",
+                                                 "Select destination directory for your album"}));
 }
 
 TEST_F(ProjectOptionsDialogTest, EditingListsTheSkinsWithScriptsAndCommitsOnOk)

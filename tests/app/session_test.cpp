@@ -41,7 +41,8 @@ protected:
 TEST_F(Session, ScanCommentSaveThumbnailsAndPagesThroughTheCommands)
 {
     const std::filesystem::path root = dir / "album";
-    std::filesystem::copy(test::sourceDir() / "samples" / "album", root, std::filesystem::copy_options::recursive);
+    std::filesystem::copy(test::sourceDir() / "samples" / "album", root,
+                          std::filesystem::copy_options::recursive);
     std::filesystem::create_directories(dir / "work");
     std::filesystem::create_directory_symlink(test::sourceDir() / "skins", dir / "work" / "Skins");
     const test::CurrentDirectory cwd(dir / "work");
