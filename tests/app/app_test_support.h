@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QPointer>
 #include <QThread>
@@ -167,6 +168,14 @@ Widget* child(QObject& parent, const char* name)
     auto* widget = parent.findChild<Widget*>(QString::fromLatin1(name));
     EXPECT_NE(widget, nullptr) << name;
     return widget;
+}
+
+inline QStringList itemTexts(const QComboBox& combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo.count(); ++i)
+        texts << combo.itemText(i);
+    return texts;
 }
 
 inline void click(QObject& parent, const char* name)

@@ -147,11 +147,8 @@ TEST_F(ProjectOptionsDialogTest, SortMethodChangedIsSetOnlyWhenTheSortingChanged
     options.useDestPath = 0;
     auto dialog = open(options);
     auto* sort = child<QComboBox>(*dialog, "sortCombo");
-    ASSERT_EQ(sort->count(), 4);
-    EXPECT_EQ(sort->itemText(0), "Hard drive order");
-    EXPECT_EQ(sort->itemText(1), "Number inside the filename");
-    EXPECT_EQ(sort->itemText(2), "Whole filename");
-    EXPECT_EQ(sort->itemText(3), "Exif shot time information (slower scan)");
+    EXPECT_EQ(test::itemTexts(*sort), QStringList({"Hard drive order", "Number inside the filename", "Whole filename",
+                                                   "Exif shot time information (slower scan)"}));
     EXPECT_EQ(sort->currentIndex(), 2);
 
     sort->setCurrentIndex(1);
@@ -355,8 +352,7 @@ TEST_F(ProjectOptionsDialogTest, EditingListsTheSkinsWithScriptsAndCommitsOnOk)
     QStringList listed;
     test::whenModalOpens<ProjectOptionsDialog>([&](ProjectOptionsDialog& dialog) {
         auto* skins = child<QComboBox>(dialog, "skinCombo");
-        for (int i = 0; i < skins->count(); ++i)
-            listed << skins->itemText(i);
+        listed = test::itemTexts(*skins);
         skins->setCurrentIndex(skins->findText("OnlyMain"));
         click(dialog, "okButton");
     });

@@ -53,8 +53,7 @@ TEST_F(Session, ScanCommentSaveThumbnailsAndPagesThroughTheCommands)
     QStringList skins;
     test::whenModalOpens<ProjectOptionsDialog>([&](ProjectOptionsDialog& dialog) {
         auto* skinCombo = child<QComboBox>(dialog, "skinCombo");
-        for (int i = 0; i < skinCombo->count(); ++i)
-            skins << skinCombo->itemText(i);
+        skins = test::itemTexts(*skinCombo);
         skinCombo->setCurrentIndex(skinCombo->findText("Basic"));
         click(dialog, "useDestPath");
         click(dialog, "okButton");
