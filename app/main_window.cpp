@@ -117,6 +117,8 @@ void MainWindow::buildWindow()
     treeBox->addWidget(tree_);
 
     commentEdit_ = named(new QPlainTextEdit, "commentEdit");
+    // Tab moves on to the next control, as in the other fields of the window.
+    commentEdit_->setTabChangesFocus(true);
     commentEdit_->setAcceptDrops(false);
     commentEdit_->viewport()->setAcceptDrops(false);
     auto* commentBox = new QVBoxLayout;
