@@ -483,6 +483,23 @@ TEST_F(MainWindowTest, CleanProjectOpensItsDialogForASourceFolderProject)
     EXPECT_TRUE(std::filesystem::exists(root / "a.jpg"));
 }
 
+TEST_F(MainWindowTest, OptionsThatCannotBeWrittenAreReported)
+{
+    // A folder in the way of the options file: nothing to read, nothing written.
+    const std::filesystem::path root = makeAlbum({"a.jpg"}, false);
+    std::filesystem::create_directories(root / kProjectOptionsFileName);
+    open();
+    test::whenModalOpens<ProjectOptionsDialog>([](ProjectOptionsDialog& dialog) {
+        click(dialog, "useDestPath");
+        click(dialog, "okButton");
+    });
+    scan(root);
+    EXPECT_EQ(stateLine().toStdString(),
+              "State: Project options NOT saved: cannot write " + (root / kProjectOptionsFileName).string());
+    // The options hold for this session all the same.
+    expectEnabling(true, true);
+}
+
 TEST_F(MainWindowTest, NewSortMethodResortsTheTreeAndKeepsTheTypedComment)
 {
     const std::filesystem::path root = makeAlbum({"b10.jpg", "a2.jpg", "c1.jpg"});
