@@ -37,6 +37,13 @@ protected:
 
     test::ProgramRun check() { return test::checkAlbum(dir / "album", dir / "album", dir.path()); }
 
+    void expectProblems(const std::string& report)
+    {
+        const test::ProgramRun run = check();
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, report);
+    }
+
     test::TempDir dir;
 };
 
@@ -57,10 +64,7 @@ TEST_F(AlbumChecker, ReportsEveryLinkThatNamesNoFileOfTheAlbum)
                               "<a href=\"index.html#nowhere\">Back</a>\n<a href=\"https://example.org/\">Web</a>\n"
                               "<img src=\"https://example.org/x.png\" alt=\"\"></p>\n"));
     test::writeFile(dir / "album" / "style.css", "h1 {\n  background: url(gone.png);\n}\n");
-    const test::ProgramRun run = check();
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out,
-              "a.jpg.html:12: b.jpg.html does not exist\n"
+    expectProblems("a.jpg.html:12: b.jpg.html does not exist\n"
               "a.jpg.html:13: Trip names a folder; name its index.html, as file:// needs\n"
               "a.jpg.html:14: /index.html is an absolute path, which breaks from file:// and in a subfolder\n"
               "a.jpg.html:15: ../elsewhere.html leads out of the album\n"
@@ -78,10 +82,7 @@ TEST_F(AlbumChecker, ReportsPicturesAndMoviesThatCannotBeReachedFromTheRoot)
     test::writeFile(dir / "album" / "Trip" / "b.jpeg", "x");
     test::writeFile(dir / "album" / "Trip" / "thm_b.jpeg", "x");
     test::writeFile(dir / "album" / "index.html", page("Album", "<p>Nothing yet.</p>\n"));
-    const test::ProgramRun run = check();
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out,
-              "a.jpg: is not reachable from index.html\n"
+    expectProblems("a.jpg: is not reachable from index.html\n"
               "thm_a.jpg: is not reachable from index.html\n"
               "Trip/b.jpeg: is not reachable from index.html\n"
               "Trip/thm_b.jpeg: is not reachable from index.html\n"

@@ -48,6 +48,21 @@ protected:
         ASSERT_EQ(cli({"comment", album().string(), "Space/launch.mpg", "Lift-off, seen from the beach."}).exitCode, 0);
     }
 
+    // A new project in place with the skin, and the skin's parameters as
+    // skin-params lists them; each must have its entry in the skin's help.
+    std::string parametersOfNewProject(const std::string& skin)
+    {
+        initAndComment({"--skin", skin, "--set", "UseDestPath=0"});
+        const test::ProgramRun listed = cli({"skin-params", album().string()});
+        EXPECT_EQ(listed.exitCode, 0) << listed.err;
+        const std::string help = test::readFile(test::sourceDir() / "skins" / skin / "Varhelp.rtf");
+        for (std::size_t line = 0; line < listed.out.size(); line = listed.out.find('\n', line) + 1) {
+            const std::string name = listed.out.substr(line, listed.out.find('\t', line) - line);
+            EXPECT_TRUE(contains(help, "{\\b " + name + "}")) << name << " has no help";
+        }
+        return listed.out;
+    }
+
     test::TempDir dir;
 };
 
@@ -129,31 +144,14 @@ TEST_F(BundledSkin, DefaultComesFirstAndANewProjectTakesIt)
     EXPECT_TRUE(contains(test::readFile(album() / "ProjectOptions.xml"), "<Skin name=\"Default\"/>"));
 }
 
-// Every public parameter of a skin has its entry in the skin's help.
-void expectHelpForEachParameter(const std::string& listing, const fs::path& help)
-{
-    const std::string text = test::readFile(help);
-    std::size_t line = 0;
-    while (line < listing.size()) {
-        const std::string name = listing.substr(line, listing.find('\t', line) - line);
-        EXPECT_TRUE(contains(text, "{\\b " + name + "}")) << name << " in " << help;
-        line = listing.find('\n', line) + 1;
-    }
-}
-
 TEST_F(BundledSkin, DefaultColoursAndTitleComeFromItsParameters)
 {
-    initAndComment({"--skin", "Default", "--set", "UseDestPath=0"});
-    const std::string root = album().string();
-
-    const test::ProgramRun listed = cli({"skin-params", root});
-    ASSERT_EQ(listed.exitCode, 0) << listed.err;
-    EXPECT_EQ(listed.out,
+    EXPECT_EQ(parametersOfNewProject("Default"),
               "AlbumTitle\t2\tPhoto album\nFooterText\t2\tMade with Quorvane\nShowComments\t0\t1\n"
               "ShowExif\t0\t1\nBackgroundColor\t1\tf6f5f1\nTextColor\t1\t1d2125\nAccentColor\t1\t0b6a8f\n"
               "DarkBackgroundColor\t1\t15171a\nDarkTextColor\t1\te4e6e8\nDarkAccentColor\t1\t7cc7ea\n"
               "ColorScheme\t0\t0\nColumns\t0\t5\nCropThumbnails\t0\t1\n");
-    expectHelpForEachParameter(listed.out, test::sourceDir() / "skins" / "Default" / "Varhelp.rtf");
+    const std::string root = album().string();
 
     ASSERT_EQ(cli({"skin-params", root, "--set", "AccentColor=12AB9F", "--set", "AlbumTitle=Our trip", "--set",
                    "Columns=3", "--set", "FooterText="})
@@ -191,14 +189,10 @@ TEST_F(BundledSkin, DefaultColoursAndTitleComeFromItsParameters)
 
 TEST_F(BundledSkin, PlainColoursAndColumnsComeFromItsParameters)
 {
-    initAndComment({"--skin", "Plain", "--set", "UseDestPath=0"});
-    const std::string root = album().string();
-    const test::ProgramRun listed = cli({"skin-params", root});
-    ASSERT_EQ(listed.exitCode, 0) << listed.err;
-    EXPECT_EQ(listed.out,
+    EXPECT_EQ(parametersOfNewProject("Plain"),
               "AlbumTitle\t2\tPhoto album\nFooterText\t2\tMade with Quorvane\nColumns\t0\t4\nShowComments\t0\t1\n"
               "ShowExif\t0\t1\nBackgroundColor\t1\tffffff\nTextColor\t1\t222222\nLinkColor\t1\t1d4e9a\n");
-    expectHelpForEachParameter(listed.out, test::sourceDir() / "skins" / "Plain" / "Varhelp.rtf");
+    const std::string root = album().string();
     ASSERT_EQ(cli({"skin-params", root, "--set", "LinkColor=00aa00", "--set", "Columns=2", "--set",
                    "ShowComments=0"})
                   .exitCode,
