@@ -142,7 +142,22 @@ struct Session {
     }
 };
 
-// ----- init
+
+// Parses the arguments, scans ROOT (the first positional argument) as the
+// desktop program's "Scan" does, then runs the command on the album.
+template <class Body>
+int onScannedAlbum(const Arguments& arguments, std::initializer_list<std::string_view> flags,
+                   std::initializer_list<std::string_view> valued, std::size_t maxPositional,
+                   const char* commandName, Body body)
+{
+    const auto parsed = parseArguments(arguments, flags, valued, 1, maxPositional, commandName);
+    if (!parsed)
+        return ExitUsage;
+    Session session;
+    if (const int status = session.scan(parsed->positional[0]); status != ExitOk)
+        return status;
+    return body(*parsed, session);
+}
 
 int runInit(const Arguments& arguments)
 {
@@ -199,7 +214,6 @@ int runInit(const Arguments& arguments)
     return ExitOk;
 }
 
-// ----- scan
 
 void appendJsonString(std::string& out, std::string_view text)
 {
@@ -288,23 +302,18 @@ void printListing(AlbumDirectory& directory, int depth)
 
 int runScan(const Arguments& arguments)
 {
-    const auto parsed = parseArguments(arguments, {"--json"}, {}, 1, 1, "scan");
-    if (!parsed)
-        return ExitUsage;
-    Session session;
-    if (const int status = session.scan(parsed->positional[0]); status != ExitOk)
-        return status;
-    if (parsed->has("--json")) {
-        std::string json;
-        appendJsonDirectory(json, *session.project.root, 0);
-        std::printf("%s\n", json.c_str());
-    } else {
-        printListing(*session.project.root, 0);
-    }
-    return ExitOk;
+    return onScannedAlbum(arguments, {"--json"}, {}, 1, "scan", [](const ParsedArguments& parsed, Session& session) {
+        if (parsed.has("--json")) {
+            std::string json;
+            appendJsonDirectory(json, *session.project.root, 0);
+            std::printf("%s\n", json.c_str());
+        } else {
+            printListing(*session.project.root, 0);
+        }
+        return int(ExitOk);
+    });
 }
 
-// ----- thumbs, html, build
 
 int thumbnails(Session& session, bool force)
 {
@@ -323,38 +332,24 @@ int pages(Session& session)
 
 int runThumbs(const Arguments& arguments)
 {
-    const auto parsed = parseArguments(arguments, {"--force"}, {}, 1, 1, "thumbs");
-    if (!parsed)
-        return ExitUsage;
-    Session session;
-    if (const int status = session.scan(parsed->positional[0]); status != ExitOk)
-        return status;
-    return thumbnails(session, parsed->has("--force"));
+    return onScannedAlbum(arguments, {"--force"}, {}, 1, "thumbs",
+                          [](const ParsedArguments& parsed, Session& session) {
+                              return thumbnails(session, parsed.has("--force"));
+                          });
 }
 
 int runHtml(const Arguments& arguments)
 {
-    const auto parsed = parseArguments(arguments, {}, {}, 1, 1, "html");
-    if (!parsed)
-        return ExitUsage;
-    Session session;
-    if (const int status = session.scan(parsed->positional[0]); status != ExitOk)
-        return status;
-    return pages(session);
+    return onScannedAlbum(arguments, {}, {}, 1, "html",
+                          [](const ParsedArguments&, Session& session) { return pages(session); });
 }
 
-int runBuild(const Arguments& arguments)
+int buildAlbum(const ParsedArguments& parsed, Session& session)
 {
-    const auto parsed = parseArguments(arguments, {"--force"}, {}, 1, 1, "build");
-    if (!parsed)
-        return ExitUsage;
-    Session session;
-    if (const int status = session.scan(parsed->positional[0]); status != ExitOk)
-        return status;
     if (const int status = session.requireOptions(); status != ExitOk)
         return status;
     // Pages are worth making even when a picture could not be read.
-    const int thumbs = thumbnails(session, parsed->has("--force"));
+    const int thumbs = thumbnails(session, parsed.has("--force"));
     const int html = pages(session);
     if (html == ExitOk && thumbs == ExitOk) {
         std::error_code error;
@@ -369,7 +364,11 @@ int runBuild(const Arguments& arguments)
     return html != ExitOk ? html : thumbs;
 }
 
-// ----- comment
+
+int runBuild(const Arguments& arguments)
+{
+    return onScannedAlbum(arguments, {"--force"}, {}, 1, "build", buildAlbum);
+}
 
 // The node named by a path relative to the album root, or none.
 AlbumNode* findNode(AlbumDirectory& root, std::string_view relativePath)
@@ -444,22 +443,13 @@ int runComment(const Arguments& arguments)
     return saveCommentsOperation(session.project, session.log, session.host) ? ExitOk : ExitJobFailed;
 }
 
-// ----- clean
-
 constexpr char kDestinationFolderCleanRefusal[] =
     "You are using a destination folder.\n"
     "Clean function is only available for for destination-less projects\n"
     "Simply delete the output directory to clean your project.";
 
-int runClean(const Arguments& arguments)
+int cleanAlbum(const ParsedArguments& parsed, Session& session)
 {
-    const auto parsed = parseArguments(arguments, {"--html", "--comments", "--thumbs", "--intermediates"},
-                                       {}, 1, 1, "clean");
-    if (!parsed)
-        return ExitUsage;
-    Session session;
-    if (const int status = session.scan(parsed->positional[0]); status != ExitOk)
-        return status;
     if (!session.project.options)
         return ExitOk;
     if (session.project.options->useDestPath) {
@@ -467,10 +457,10 @@ int runClean(const Arguments& arguments)
         return ExitJobFailed;
     }
     CleanSelection selection;
-    selection.html = parsed->has("--html");
-    selection.comments = parsed->has("--comments");
-    selection.thumbnails = parsed->has("--thumbs");
-    selection.intermediates = parsed->has("--intermediates");
+    selection.html = parsed.has("--html");
+    selection.comments = parsed.has("--comments");
+    selection.thumbnails = parsed.has("--thumbs");
+    selection.intermediates = parsed.has("--intermediates");
     if (!selection.any()) {
         session.host.showMessage("Warning", "Nothing to clean", MessageIcon::Warning);
         return ExitUsage;
@@ -483,7 +473,12 @@ int runClean(const Arguments& arguments)
     return result.failed > 0 ? ExitJobFailed : ExitOk;
 }
 
-// ----- exif
+int runClean(const Arguments& arguments)
+{
+    return onScannedAlbum(arguments, {"--html", "--comments", "--thumbs", "--intermediates"}, {}, 1, "clean",
+                          cleanAlbum);
+}
+
 
 int runExif(const Arguments& arguments)
 {
@@ -502,7 +497,6 @@ int runExif(const Arguments& arguments)
     return ExitOk;
 }
 
-// ----- skin-params
 
 std::optional<std::string> checkSkinValue(const ScriptVariable& variable, const std::string& value)
 {
@@ -529,19 +523,13 @@ std::optional<std::string> checkSkinValue(const ScriptVariable& variable, const 
     }
 }
 
-int runSkinParams(const Arguments& arguments)
+int editSkinParams(const ParsedArguments& parsed, Session& session)
 {
-    const auto parsed = parseArguments(arguments, {"--default"}, {"--set"}, 1, 1, "skin-params");
-    if (!parsed)
-        return ExitUsage;
-    Session session;
-    if (const int status = session.scan(parsed->positional[0]); status != ExitOk)
-        return status;
     if (!session.project.options)
         return failure("no project options");
     ProjectOptions& options = *session.project.options;
 
-    if (parsed->has("--default")) {
+    if (parsed.has("--default")) {
         options.skinPrefs.clear();
     } else {
         const SkinPrefsResult reconciled = reconcileSkinPrefs(options, skinsFolder(), options.skinName);
@@ -549,7 +537,7 @@ int runSkinParams(const Arguments& arguments)
             session.host.showMessage("Parser error", reconciled.message, MessageIcon::Error);
             return ExitJobFailed;
         }
-        for (const std::string& setting : parsed->values("--set")) {
+        for (const std::string& setting : parsed.values("--set")) {
             const std::size_t equals = setting.find('=');
             if (equals == std::string::npos)
                 return usageError("--set takes NAME=VALUE, not '" + setting + "'");
@@ -571,6 +559,11 @@ int runSkinParams(const Arguments& arguments)
     for (const ScriptVariable& variable : options.skinPrefs)
         std::printf("%s\t%d\t%s\n", variable.name().c_str(), variable.type(), variable.valueText().c_str());
     return ExitOk;
+}
+
+int runSkinParams(const Arguments& arguments)
+{
+    return onScannedAlbum(arguments, {"--default"}, {"--set"}, 1, "skin-params", editSkinParams);
 }
 
 }  // namespace
