@@ -1,5 +1,6 @@
 #include "options/project_options.h"
 
+#include <charconv>
 #include <cstdlib>
 
 #include "xml/xml_document.h"
@@ -188,6 +189,47 @@ bool ProjectOptions::save(const std::filesystem::path& path) const
 }  // namespace quorvane
 
 namespace quorvane {
+
+bool setOptionByElementName(ProjectOptions& options, std::string_view element,
+                            std::string_view value, std::string& error)
+{
+    for (const Slot& slot : kFileLayout) {
+        if (slot.number && element == slot.number->element) {
+            int number = 0;
+            const char* end = value.data() + value.size();
+            const auto [stop, failure] = std::from_chars(value.data(), end, number);
+            if (value.empty() || failure != std::errc() || stop != end) {
+                error = std::string(element) + " needs a whole number, not '" + std::string(value) + "'";
+                return false;
+            }
+            options.*(slot.number->field) = number;
+            return true;
+        }
+        if (slot.text && element == slot.text->element) {
+            if (value.size() > slot.text->maxLength) {
+                error = std::string(element) + " holds at most " + std::to_string(slot.text->maxLength) +
+                        " characters";
+                return false;
+            }
+            if (!survivesSettingsFile(value)) {
+                error = std::string(element) + " cannot hold a double quote, '<' or '/>'";
+                return false;
+            }
+            options.*(slot.text->field) = std::string(value);
+            return true;
+        }
+    }
+    error = "unknown option '" + std::string(element) + "'";
+    return false;
+}
+
+std::vector<std::string> optionElementNames()
+{
+    std::vector<std::string> names;
+    for (const Slot& slot : kFileLayout)
+        names.emplace_back(slot.number ? slot.number->element : slot.text->element);
+    return names;
+}
 
 bool survivesSettingsFile(std::string_view text)
 {

@@ -110,4 +110,13 @@ inline bool isAbsoluteDestination(std::string_view folder)
 // element at "/>".
 bool survivesSettingsFile(std::string_view text);
 
+// Sets the field stored under a "ProjectOptions.xml" element name ("ThumbWidth",
+// "Skin", "OutputFolder", ...) from text. Numbers must be whole decimal
+// numbers; texts must fit their field and survive the file. On failure the
+// record is unchanged and error says why.
+bool setOptionByElementName(ProjectOptions& options, std::string_view element,
+                            std::string_view value, std::string& error);
+// The element names setOptionByElementName accepts, in file order.
+std::vector<std::string> optionElementNames();
+
 }  // namespace quorvane

@@ -195,3 +195,50 @@ TEST(ProjectOptions, SaveReportsAFileThatCannotBeWritten)
 
 }  // namespace
 }  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+TEST(ProjectOptions, SettingsByElementNameAreCheckedBeforeTheyChangeTheRecord)
+{
+    ProjectOptions options;
+    std::string error;
+    EXPECT_TRUE(setOptionByElementName(options, "ThumbWidth", "320", error));
+    EXPECT_EQ(options.thumbWidth, 320);
+    EXPECT_TRUE(setOptionByElementName(options, "FTPPort", "-1", error));
+    EXPECT_EQ(options.ftpPort, -1);
+    EXPECT_TRUE(setOptionByElementName(options, "OutputFolder", "/srv/album", error));
+    EXPECT_EQ(options.outputFolder, "/srv/album");
+    EXPECT_TRUE(setOptionByElementName(options, "Skin", "Default", error));
+    EXPECT_EQ(options.skinName, "Default");
+
+    EXPECT_FALSE(setOptionByElementName(options, "ThumbWidth", "12ab", error));
+    EXPECT_EQ(error, "ThumbWidth needs a whole number, not '12ab'");
+    EXPECT_FALSE(setOptionByElementName(options, "ThumbHeight", "", error));
+    EXPECT_FALSE(setOptionByElementName(options, "ThumbHeight", "99999999999", error));
+    EXPECT_FALSE(setOptionByElementName(options, "thumbwidth", "1", error));
+    EXPECT_EQ(error, "unknown option 'thumbwidth'");
+    EXPECT_FALSE(setOptionByElementName(options, "SkinPrefs", "", error));
+    EXPECT_FALSE(setOptionByElementName(options, "FTPLogin", "a\"b", error));
+    EXPECT_FALSE(setOptionByElementName(options, "FTPLogin", std::string(256, 'x'), error));
+    EXPECT_EQ(error, "FTPLogin holds at most 255 characters");
+    EXPECT_EQ(options.thumbWidth, 320);
+    EXPECT_EQ(options.thumbHeight, 150);
+    EXPECT_EQ(options.ftpLogin, "");
+
+    const std::vector<std::string> names = optionElementNames();
+    ASSERT_EQ(names.size(), 22u);
+    EXPECT_EQ(names.front(), "ReduceFilter");
+    EXPECT_EQ(names.back(), "SortMethod");
+}
+
+TEST(ProjectOptions, TextThatWouldBreakTheFileIsRecognised)
+{
+    EXPECT_TRUE(survivesSettingsFile("My album / 2024 > 2023"));
+    EXPECT_FALSE(survivesSettingsFile("say \"hi\""));
+    EXPECT_FALSE(survivesSettingsFile("a<b"));
+    EXPECT_FALSE(survivesSettingsFile("half/>"));
+}
+
+}  // namespace
+}  // namespace quorvane

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "imaging/image.h"
+#include "support/test_support.h"
+
+namespace quorvane {
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string shellQuote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+class Cli : public ::testing::Test {
+protected:
+    CliRun cli(const std::vector<std::string>& arguments, const std::string& input = "")
+    {
+        std::string command = shellQuote(QUORVANE_CLI_PATH);
+        for (const std::string& argument : arguments)
+            command += " " + shellQuote(argument);
+        test::writeFile(dir / "stdin", input);
+        command += " <" + shellQuote((dir / "stdin").string()) + " >" + shellQuote((dir / "stdout").string()) +
+                   " 2>" + shellQuote((dir / "stderr").string());
+        const int status = std::system(command.c_str());
+        CliRun run;
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.out = test::readFile(dir / "stdout");
+        run.err = test::readFile(dir / "stderr");
+        return run;
+    }
+
+    // A copy of the bundled sample album.
+    std::filesystem::path sampleAlbum()
+    {
+        const std::filesystem::path album = dir / "album";
+        std::filesystem::copy(test::sourceDir() / "samples" / "album", album,
+                              std::filesystem::copy_options::recursive);
+        return album;
+    }
+
+    static void writePicture(const std::filesystem::path& path)
+    {
+        std::filesystem::create_directories(path.parent_path());
+        Image image;
+        ASSERT_TRUE(image.allocate(40, 30, 3));
+        image.fill(0x808080);
+        ASSERT_TRUE(image.saveJpeg(path.string()));
+    }
+
+    test::TempDir dir;
+};
+
+TEST_F(Cli, InitThenBuildMakesTheWholeAlbum)
+{
+    const std::filesystem::path album = sampleAlbum();
+    const std::filesystem::path site = dir / "site";
+    CliRun init = cli({"init", album.string(), "--set", "OutputFolder=" + site.string(), "--set", "ParseExif=1"});
+    ASSERT_EQ(init.exitCode, 0) << init.err;
+    EXPECT_EQ(init.out, (album / "ProjectOptions.xml").string() + "\n");
+
+    CliRun build = cli({"build", album.string()});
+    ASSERT_EQ(build.exitCode, 0) << build.err;
+    EXPECT_EQ(build.out, (site / "index.html").string() + "\n");
+    EXPECT_NE(build.err.find("State: Scan completed\n"), std::string::npos);
+    EXPECT_NE(build.err.find("State: Processing " + (album / "Space" / "rocket.jpg").string() + "\n"),
+              std::string::npos);
+    EXPECT_NE(build.err.find("State: Thumbnails generation completed\n"), std::string::npos);
+    EXPECT_NE(build.err.find("State: HTML generation completed\n"), std::string::npos);
+    for (const char* file : {"index.html", "style.css", "thm_cat.jpg", "inter_cat.jpg", "cat.jpg",
+                             "cat.jpg.html", "thm_dir_Nature.jpg", "Nature/index.html",
+                             "Nature/thm_dir_Flowers.jpg", "Nature/Flowers/thm_flower10.jpg",
+                             "Nature/Flowers/inter_flower2.jpg", "Space/rocket.jpg.html"})
+        EXPECT_TRUE(std::filesystem::exists(site / file)) << file;
+    EXPECT_FALSE(std::filesystem::exists(album / "thm_cat.jpg"));
+    const std::string index = test::readFile(site / "index.html");
+    EXPECT_NE(index.find("Chelsea the cat"), std::string::npos);
+}
+
+TEST_F(Cli, CommentWritesTheCommentsFileAndRefusesUnknownPaths)
+{
+    writePicture(dir / "root" / "a.jpg");
+    writePicture(dir / "root" / "Trip" / "b.jpg");
+    const std::string root = (dir / "root").string();
+    EXPECT_EQ(cli({"comment", root, "a.jpg", "ab"}).exitCode, 0);
+    CliRun trip = cli({"comment", root, "Trip", "--file", "-"}, "x");
+    EXPECT_EQ(trip.exitCode, 0) << trip.err;
+    EXPECT_NE(trip.err.find("State: Saving comments\nState: Comments saved\n"), std::string::npos);
+    EXPECT_EQ(test::readFile(dir / "root" / "Comments.xml"),
+              "<FilesComments>\n"
+              "\t<Photo Name=\"a.jpg\" Comment=\"616200\"/>\n"
+              "\t<Dir Name=\"Trip\" Comment=\"7800\"/>\n"
+              "</FilesComments>\n");
+
+    CliRun missing = cli({"comment", root, "Trip/zzz.jpg", "lost"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.err.find("'Trip/zzz.jpg' is not a picture, movie or folder of the album"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "root" / "Trip" / "Comments.xml"));
+
+    CliRun listed = cli({"scan", root, "--json"});
+    ASSERT_EQ(listed.exitCode, 0);
+    const std::size_t a = listed.out.find("{\"fileName\": \"a.jpg\", \"mediaKind\": 1, \"comment\": \"ab\"}");
+    const std::size_t tripName = listed.out.find("\"name\": \"Trip\"");
+    const std::size_t tripComment = listed.out.find("\"comment\": \"x\"");
+    const std::size_t b = listed.out.find("{\"fileName\": \"b.jpg\", \"mediaKind\": 1, \"comment\": \"\"}");
+    EXPECT_NE(a, std::string::npos) << listed.out;
+    EXPECT_LT(a, tripName);
+    EXPECT_LT(tripName, tripComment);
+    EXPECT_LT(tripComment, b);
+    EXPECT_NE(listed.out.find("\"relativeDirectory\": \"/Trip\""), std::string::npos);
+    EXPECT_NE(listed.out.find("\"mediaCount\": 2"), std::string::npos);
+}
+
+TEST_F(Cli, BrokenSkinFailsWithItsParseLine)
+{
+    writePicture(dir / "root" / "a.jpg");
+    test::writeFile(dir / "work" / "Skins" / "Broken" / "Main.qvs", "// fine\n");
+    test::writeFile(dir / "work" / "Skins" / "Broken" / "MainLoop.qvs",
+                    "CREATE_FILE \"index.html\"\nCLOSE_FILE\nnot a command\n");
+    const std::string root = (dir / "root").string();
+    const std::string work = (dir / "work").string();
+    ASSERT_EQ(cli({"-C", work, "init", root, "--skin", "Broken", "--set", "UseDestPath=0"}).exitCode, 0);
+    CliRun html = cli({"-C", work, "html", root});
+    EXPECT_EQ(html.exitCode, 1);
+    EXPECT_NE(html.err.find("State: MainLoop.qvs : Parse error line 3\n"), std::string::npos) << html.err;
+
+    CliRun unknownSkin = cli({"-C", work, "init", root, "--skin", "Nope"});
+    EXPECT_EQ(unknownSkin.exitCode, 2);
+}
+
+TEST_F(Cli, NewProjectsArePointedToInit)
+{
+    writePicture(dir / "root" / "a.jpg");
+    CliRun build = cli({"build", (dir / "root").string()});
+    EXPECT_EQ(build.exitCode, 1);
+    EXPECT_NE(build.err.find("create it with 'quorvane-cli init "), std::string::npos) << build.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "root" / "thm_a.jpg"));
+
+    CliRun empty = cli({"scan", dir.path().string() + "/nowhere"});
+    EXPECT_EQ(empty.exitCode, 1);
+}
+
+TEST_F(Cli, BadUsageExitsWithTwo)
+{
+    EXPECT_EQ(cli({}).exitCode, 2);
+    EXPECT_EQ(cli({"frobnicate"}).exitCode, 2);
+    EXPECT_EQ(cli({"scan"}).exitCode, 2);
+    EXPECT_EQ(cli({"scan", "a", "b"}).exitCode, 2);
+    EXPECT_EQ(cli({"thumbs", dir.path().string(), "--fast"}).exitCode, 2);
+    EXPECT_EQ(cli({"init", dir.path().string(), "--set", "ThumbWidth=wide"}).exitCode, 2);
+    EXPECT_EQ(cli({"init", dir.path().string(), "--set", "Colour=1"}).exitCode, 2);
+    EXPECT_EQ(cli({"exif", (dir / "missing.jpg").string()}).exitCode, 2);
+
+    CliRun relative = cli({"init", dir.path().string(), "--set", "OutputFolder=site"});
+    EXPECT_EQ(relative.exitCode, 2);
+    EXPECT_NE(relative.err.find("Please select an absolute path for destination folder."), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "ProjectOptions.xml"));
+
+    CliRun help = cli({"build", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("Usage: quorvane-cli build ROOT [--force]\n", 0), 0u);
+}
+
+TEST_F(Cli, SkinParametersAreListedSetAndForgotten)
+{
+    writePicture(dir / "root" / "a.jpg");
+    test::writeFile(dir / "work" / "Skins" / "S" / "MainLoop.qvs",
+                    "DECLARE_COLOR public Accent ff8000\nDECLARE_INT public Columns 4\n"
+                    "DECLARE_STRING public Title My album\nCREATE_FILE \"index.html\"\n"
+                    "WRITE_FILE \"{Accent} {Columns} {Title}\"\nCLOSE_FILE\n");
+    test::writeFile(dir / "work" / "Skins" / "S" / "Main.qvs", "");
+    const std::string root = (dir / "root").string();
+    const std::string work = (dir / "work").string();
+    ASSERT_EQ(cli({"-C", work, "init", root, "--set", "UseDestPath=0"}).exitCode, 0);
+
+    CliRun listed = cli({"-C", work, "skin-params", root});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(listed.out, "Accent\t1\tff8000\nColumns\t0\t4\nTitle\t2\tMy album\n");
+
+    CliRun set = cli({"-C", work, "skin-params", root, "--set", "Accent=00A0ff", "--set", "Title=Trip"});
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_EQ(set.out, "Accent\t1\t00a0ff\nColumns\t0\t4\nTitle\t2\tTrip\n");
+    ASSERT_EQ(cli({"-C", work, "html", root}).exitCode, 0);
+    EXPECT_EQ(test::readFile(dir / "root" / "index.html"), "00a0ff 4 Trip");
+
+    EXPECT_EQ(cli({"-C", work, "skin-params", root, "--set", "Accent=blue"}).exitCode, 2);
+    EXPECT_EQ(cli({"-C", work, "skin-params", root, "--set", "Columns=-1"}).exitCode, 2);
+    EXPECT_EQ(cli({"-C", work, "skin-params", root, "--set", "Title=a\"b"}).exitCode, 2);
+
+    CliRun reset = cli({"-C", work, "skin-params", root, "--default"});
+    ASSERT_EQ(reset.exitCode, 0);
+    EXPECT_EQ(reset.out, "");
+    ASSERT_EQ(cli({"-C", work, "html", root}).exitCode, 0);
+    EXPECT_EQ(test::readFile(dir / "root" / "index.html"), "ff8000 4 My album");
+}
+
+TEST_F(Cli, CleanRemovesGeneratedFilesOnlyForProjectsWithoutDestination)
+{
+    writePicture(dir / "root" / "a.jpg");
+    const std::string root = (dir / "root").string();
+    ASSERT_EQ(cli({"init", root, "--set", "UseDestPath=0"}).exitCode, 0);
+    ASSERT_EQ(cli({"thumbs", root}).exitCode, 0);
+    ASSERT_TRUE(std::filesystem::exists(dir / "root" / "thm_a.jpg"));
+
+    CliRun nothing = cli({"clean", root});
+    EXPECT_EQ(nothing.exitCode, 2);
+    EXPECT_NE(nothing.err.find("Nothing to clean"), std::string::npos);
+
+    CliRun clean = cli({"clean", root, "--thumbs"});
+    EXPECT_EQ(clean.exitCode, 0) << clean.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "root" / "thm_a.jpg"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "root" / "inter_a.jpg"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "root" / "a.jpg"));
+
+    ASSERT_EQ(cli({"init", root, "--set", "UseDestPath=1", "--set", "OutputFolder=" + (dir / "out").string()})
+                  .exitCode,
+              0);
+    CliRun refused = cli({"clean", root, "--intermediates"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("Clean function is only available for for destination-less projects"),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dir / "root" / "inter_a.jpg"));
+}
+
+TEST_F(Cli, ExifListsTheCameraModel)
+{
+    QUORVANE_REQUIRE_CORPUS();
+    CliRun exif = cli({"exif", (test::corpusDir() / "jpeg" / "nikon_d70_mm.jpg").string()});
+    ASSERT_EQ(exif.exitCode, 0) << exif.err;
+    EXPECT_NE(exif.out.find("Exif_Model\t2\tNIKON D70"), std::string::npos) << exif.out;
+    EXPECT_NE(exif.out.find("Exif_Make\t2\tNIKON CORPORATION"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorvane
