@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/prompts.h"
 #include "jobs/jobs.h"
+#include "options/clean_project.h"
 #include "options/clean_project_dialog.h"
 #include "options/global_options_dialog.h"
 #include "options/project_options_dialog.h"
@@ -74,10 +75,7 @@ void MainWindow::cleanProject()
         return;
     if (project_.options->useDestPath) {
         prompts_.message(this, QStringLiteral("Information"),
-                         QStringLiteral("You are using a destination folder.\n"
-                                        "Clean function is only available for for destination-less projects\n"
-                                        "Simply delete the output directory to clean your project."),
-                         MessageIcon::Information);
+                         QString::fromUtf8(kDestinationFolderCleanRefusal), MessageIcon::Information);
         return;
     }
     CleanProjectDialog dialog(*project_.root, prompts_, this);
