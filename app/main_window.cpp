@@ -65,6 +65,8 @@ MainWindow::MainWindow(Prompts& prompts, std::filesystem::path globalOptionsFile
     processingWindow_ = new ProcessingWindow(this);
     fillRootList();
     connectTree();
+    connect(this, &MainWindow::fileSelected, this,
+            [this](AlbumPicture* file) { preview_.previewFile(*file, project_.options.get()); });
 
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, &MainWindow::timerTick);
@@ -321,6 +323,7 @@ void MainWindow::timerTick()
     }
     if (log_.jobDone.exchange(false))
         closeProcessingWindow();
+    preview_.timerTick();
 }
 
 bool MainWindow::processing() const

@@ -12,6 +12,7 @@
 #include "jobs/project.h"
 #include "jobs/status_log.h"
 #include "options/global_options.h"
+#include "preview/previewer.h"
 
 class QAction;
 class QComboBox;
@@ -52,6 +53,8 @@ public:
     StatusLog& statusLog() { return log_; }
     const StatusBar& statusBarWidget() const { return *statusBar_; }
     Prompts& prompts() { return prompts_; }
+    // The "Photo Preview" window of the selected picture or movie.
+    Previewer& previewer() { return preview_; }
     // True while the Processing window covers the window.
     bool processing() const;
     // True until the worker thread of the last job has returned.
@@ -61,7 +64,8 @@ public:
     void updateControls();
     // True to go on although comments were edited and not saved.
     bool confirmDiscardComments();
-    // One tick of the 50 ms timer: autosave about once a minute, job end.
+    // One tick of the 50 ms timer: autosave about once a minute, job end,
+    // preview repaints after a movie starts.
     void timerTick();
 
     // What the worker's host asks of the window, always on the window thread.
@@ -114,6 +118,7 @@ private:
     WindowJobHost host_;
     JobRunner jobs_;
     int tickCount_ = 0;
+    Previewer preview_{globalOptions_, log_};
 
     QComboBox* rootCombo_ = nullptr;
     QTreeWidget* tree_ = nullptr;

@@ -2,6 +2,7 @@
 #include <QPlainTextEdit>
 
 #include "album/sorting.h"
+#include "app/about_box.h"
 #include "app/main_window.h"
 #include "app/prompts.h"
 #include "jobs/jobs.h"
@@ -10,6 +11,7 @@
 #include "options/global_options_dialog.h"
 #include "options/project_options_dialog.h"
 #include "script/html_generation.h"
+#include "script/skin_parameters_window.h"
 
 namespace quorvane::app {
 
@@ -116,8 +118,18 @@ void MainWindow::globalOptionsCommand()
     editGlobalOptions(globalOptions_, this);
 }
 
-void MainWindow::skinParametersCommand() {}
+void MainWindow::skinParametersCommand()
+{
+    if (!project_.options)
+        return;
+    editSkinParameters(*project_.options, project_.options->skinName, this, messageFunction(prompts_));
+    // Saved whatever the user did in the window.
+    saveProjectOptions();
+}
 
-void MainWindow::aboutCommand() {}
+void MainWindow::aboutCommand()
+{
+    showAboutBox(this);
+}
 
 }  // namespace quorvane::app

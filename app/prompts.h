@@ -28,4 +28,12 @@ public:
     QString chooseDirectory(QWidget* parent, const QString& title) override;
 };
 
+// The prompts as the plain message function the windows library takes.
+inline auto messageFunction(Prompts& prompts)
+{
+    return [&prompts](QWidget* parent, const QString& title, const QString& text, MessageIcon icon) {
+        prompts.message(parent, title, text, icon);
+    };
+}
+
 }  // namespace quorvane::app

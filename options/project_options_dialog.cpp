@@ -20,6 +20,7 @@
 
 #include "app/dialog_parts.h"
 #include "app/prompts.h"
+#include "script/skin_parameters_window.h"
 #include "script/skins.h"
 
 namespace quorvane {
@@ -421,9 +422,18 @@ bool editProjectOptions(ProjectOptions& options, app::Prompts& prompts, QWidget*
 {
     options.skinList = listSkins(skinsFolder());
     ProjectOptionsDialog dialog(options, prompts, parent);
+    // The Skin Parameters window works on the record's own parameters, which
+    // keep its changes whether the dialog ends with OK or Cancel.
+    QObject::connect(&dialog, &ProjectOptionsDialog::skinParametersRequested, &dialog,
+                     [&options, &prompts, &dialog](const QString& skinName) {
+                         editSkinParameters(options, skinName.toStdString(), &dialog,
+                                            app::messageFunction(prompts));
+                     });
     if (dialog.exec() != QDialog::Accepted)
         return false;
+    VariableList skinPrefs = std::move(options.skinPrefs);
     options = dialog.edited();
+    options.skinPrefs = std::move(skinPrefs);
     return true;
 }
 

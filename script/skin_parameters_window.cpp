@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
@@ -28,28 +27,7 @@ QString colorButtonStyle(int color)
         .arg(QColor::fromRgb(static_cast<QRgb>(color) & 0xFFFFFFu).name());
 }
 
-QMessageBox::Icon boxIcon(MessageIcon icon)
-{
-    switch (icon) {
-    case MessageIcon::Information:
-        return QMessageBox::Information;
-    case MessageIcon::Warning:
-        return QMessageBox::Warning;
-    case MessageIcon::Error:
-        return QMessageBox::Critical;
-    case MessageIcon::Question:
-        return QMessageBox::Question;
-    }
-    return QMessageBox::NoIcon;
-}
-
 }  // namespace
-
-void showMessageBox(QWidget* parent, const QString& title, const QString& text, MessageIcon icon)
-{
-    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, parent);
-    box.exec();
-}
 
 SkinParametersWindow::SkinParametersWindow(VariableList& variables, std::filesystem::path helpPath,
                                            ShowMessage showMessage, QWidget* owner)

@@ -17,12 +17,10 @@ namespace quorvane {
 
 class ProjectOptions;
 
-// How the window tells the user something: a message box by default, a
+// How the window tells the user something: the program's message boxes, a
 // recorder in the tests.
 using ShowMessage =
     std::function<void(QWidget* parent, const QString& title, const QString& text, MessageIcon icon)>;
-
-void showMessageBox(QWidget* parent, const QString& title, const QString& text, MessageIcon icon);
 
 // The "Skin Parameters" window: one row per stored skin parameter, with a
 // label and an edit for numbers and texts or a button that opens the colour
@@ -71,6 +69,6 @@ private:
 // declares, then runs the window over owner until it closes. A script that
 // does not parse is reported and no window opens.
 void editSkinParameters(ProjectOptions& options, std::string_view skinName, QWidget* owner,
-                        const ShowMessage& showMessage = showMessageBox);
+                        const ShowMessage& showMessage);
 
 }  // namespace quorvane

@@ -77,7 +77,8 @@ TEST_F(JobStateTest, ProcessingWindowCoversTheDisabledWindowUntilTheJobEnds)
         EXPECT_FALSE(window->centralWidget()->isEnabled());
         EXPECT_FALSE(window->menuBar()->isEnabled());
         EXPECT_EQ(window->statusBarWidget().busyText(), "Processing");
-        EXPECT_EQ(stateLine(), "State: Scan completed");
+        // The last message stays: the preview of the stand-in picture.
+        EXPECT_EQ(stateLine(), "State: Error reading file !");
         // Neither the user nor the window manager closes it meanwhile.
         EXPECT_FALSE(processing->close());
         EXPECT_FALSE(window->close());

@@ -13,7 +13,7 @@
 
 #include "options/color_math.h"
 #include "script/script_variable.h"
-#include "widget_test_support.h"
+#include "app/app_test_support.h"
 
 namespace quorvane {
 namespace {

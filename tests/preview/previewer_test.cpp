@@ -17,7 +17,7 @@
 #include "imaging/jpeg_io.h"
 #include "imaging/resample.h"
 #include "support/test_support.h"
-#include "widget_test_support.h"
+#include "app/app_test_support.h"
 
 namespace quorvane {
 namespace {

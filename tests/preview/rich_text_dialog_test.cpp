@@ -9,7 +9,7 @@
 #include <QTextCursor>
 
 #include "app/about_box.h"
-#include "widget_test_support.h"
+#include "app/app_test_support.h"
 
 namespace quorvane::app {
 namespace {

@@ -7,15 +7,15 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 
 #include <string>
 #include <vector>
 
 #include "app/rich_text_dialog.h"
+#include "options/color_editor_dialog.h"
 #include "options/project_options.h"
 #include "support/test_support.h"
-#include "widget_test_support.h"
+#include "app/app_test_support.h"
 
 namespace quorvane {
 namespace {
@@ -33,17 +33,6 @@ std::vector<std::string> prefsText(const VariableList& variables)
     for (const ScriptVariable& variable : variables)
         texts.push_back(variable.name() + "=" + variable.valueText());
     return texts;
-}
-
-// Runs check on the next modal window that opens, then closes it.
-void onNextModal(std::function<void(QWidget*)> check)
-{
-    QTimer::singleShot(0, [check] {
-        QWidget* modal = QApplication::activeModalWidget();
-        ASSERT_NE(modal, nullptr);
-        check(modal);
-        modal->close();
-    });
 }
 
 class SkinParametersTest : public ::testing::Test {
@@ -162,10 +151,10 @@ TEST_F(SkinParametersTest, HelpShowsVarhelpOrSaysThereIsNone)
     test::writeFile(dir_ / "Skins" / "S" / "Varhelp.rtf", "{\\rtf1 \\b Columns\\b0 : how many\\par}");
     QString title;
     QString text;
-    onNextModal([&](QWidget* modal) {
-        title = modal->windowTitle();
-        if (auto* help = qobject_cast<app::RichTextDialog*>(modal))
-            text = help->textView()->toPlainText();
+    test::whenModalOpens<app::RichTextDialog>([&](app::RichTextDialog& help) {
+        title = help.windowTitle();
+        text = help.textView()->toPlainText();
+        help.close();
     });
     skin->findChild<QPushButton*>(QStringLiteral("helpButton"))->click();
     EXPECT_EQ(title, QStringLiteral("Skin help"));
@@ -177,9 +166,9 @@ TEST_F(SkinParametersTest, ColourButtonOpensTheEditorOnItsVariable)
 {
     auto skin = window();
     QString title;
-    onNextModal([&](QWidget* modal) {
-        title = modal->windowTitle();
-        QMetaObject::invokeMethod(modal, "accept");
+    test::whenModalOpens<ColorEditorDialog>([&](ColorEditorDialog& editor) {
+        title = editor.windowTitle();
+        editor.accept();
     });
     auto* color = skin->findChild<QPushButton*>(QStringLiteral("TextColor"));
     color->click();
@@ -229,10 +218,11 @@ TEST_F(EditSkinParametersTest, ShowsThePublicVariablesOfTheSkin)
                     "DECLARE_COLOR public Accent ff8000\n");
     test::writeFile(dir_ / "Skins" / "S" / "Main.qvs", "DECLARE_STRING public Title My album\n");
     QStringList rows;
-    onNextModal([&](QWidget* modal) {
-        for (const QLabel* label : modal->findChildren<QLabel*>())
+    test::whenModalOpens<SkinParametersWindow>([&](SkinParametersWindow& window) {
+        for (const QLabel* label : window.findChildren<QLabel*>())
             rows << label->text();
-        modal->findChild<QLineEdit*>(QStringLiteral("Columns"))->setText(QStringLiteral("6"));
+        window.findChild<QLineEdit*>(QStringLiteral("Columns"))->setText(QStringLiteral("6"));
+        window.close();
     });
     editSkinParameters(options_, "S", nullptr, recorder());
     EXPECT_TRUE(shown_.empty());
