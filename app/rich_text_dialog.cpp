@@ -79,6 +79,8 @@ RichTextDialog::RichTextDialog(const QString& title, std::string_view source, QW
     text_->setObjectName(QStringLiteral("richText"));
     text_->setOpenLinks(false);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // RTF's default tab stops: every half inch.
+    text_->setTabStopDistance(text_->logicalDpiX() / 2.0);
     text_->setGeometry(toQRect(kTextPlace));
     ok_->setObjectName(QStringLiteral("okButton"));
     ok_->setDefault(true);
@@ -116,6 +118,8 @@ void RichTextDialog::showText(std::string_view source)
         format.setForeground(palette().link());
         cursor.mergeCharFormat(format);
     }
+    // Filling the document leaves the view at its end.
+    text_->moveCursor(QTextCursor::Start);
 }
 
 void RichTextDialog::resizeEvent(QResizeEvent* event)

@@ -1,5 +1,7 @@
 #include "script/skin_parameters_window.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +29,17 @@ QString colorButtonStyle(int color)
         .arg(QColor::fromRgb(static_cast<QRgb>(color) & 0xFFFFFFu).name());
 }
 
+// Lucida Console where it is installed, else the system's fixed-width font:
+// font matching would otherwise settle for any proportional face.
+QFont windowFont()
+{
+    QFont font(QStringLiteral("Lucida Console"));
+    if (QFontInfo(font).family().compare(font.family(), Qt::CaseInsensitive) != 0)
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(12);
+    return font;
+}
+
 }  // namespace
 
 SkinParametersWindow::SkinParametersWindow(VariableList& variables, std::filesystem::path helpPath,
@@ -39,10 +52,7 @@ SkinParametersWindow::SkinParametersWindow(VariableList& variables, std::filesys
 {
     setWindowTitle(QStringLiteral("Skin Parameters"));
     setWindowModality(Qt::WindowModal);
-    QFont font(QStringLiteral("Lucida Console"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(windowFont());
 
     int row = 0;
     for (ScriptVariable& variable : variables_)

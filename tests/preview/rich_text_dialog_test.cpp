@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -53,6 +54,21 @@ TEST(RichTextDialog, ShowsTheAboutTextAsRichText)
     const int compilation = static_cast<int>(view.toPlainText().indexOf(QStringLiteral("Compilation")));
     EXPECT_EQ(formatAt(view, compilation).fontWeight(), QFont::Bold);
     EXPECT_NE(formatAt(view, compilation + 13).fontWeight(), QFont::Bold);
+}
+
+TEST(RichTextDialog, LongTextOpensAtItsBeginning)
+{
+    test::application();
+    std::string help = "{\\rtf1 ";
+    for (int line = 0; line < 200; ++line)
+        help += "line " + std::to_string(line) + "\\par ";
+    help += "}";
+    RichTextDialog dialog(QStringLiteral("Skin help"), help);
+    dialog.show();
+    QCoreApplication::processEvents();
+    const QScrollBar* scroll = dialog.textView()->verticalScrollBar();
+    EXPECT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(scroll->value(), 0);
 }
 
 TEST(RichTextDialog, OkEscapeAndTheCloseBoxEndIt)
