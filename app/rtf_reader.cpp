@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdlib>
 
+#include "script/script_text.h"
+
 namespace quorvane::app {
 
 namespace {
@@ -44,21 +46,6 @@ bool isLetter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-bool isDigitOrSign(char c)
-{
-    return (c >= '0' && c <= '9') || c == '-';
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Destinations whose content is never shown.
 bool isHiddenDestination(std::string_view word)
@@ -175,9 +162,9 @@ void RtfReader::controlWord()
         ++pos_;
     const std::string_view name = rtf_.substr(nameStart, pos_ - nameStart);
     const std::size_t numberStart = pos_;
-    if (pos_ < rtf_.size() && isDigitOrSign(rtf_[pos_])) {
+    if (pos_ < rtf_.size() && (isDigit(rtf_[pos_]) || rtf_[pos_] == '-')) {
         ++pos_;
-        while (pos_ < rtf_.size() && rtf_[pos_] >= '0' && rtf_[pos_] <= '9')
+        while (pos_ < rtf_.size() && isDigit(rtf_[pos_]))
             ++pos_;
     }
     const std::string number(rtf_.substr(numberStart, pos_ - numberStart));
@@ -191,8 +178,8 @@ void RtfReader::controlSymbol(char symbol)
 {
     switch (symbol) {
     case '\'': {
-        const int high = pos_ < rtf_.size() ? hexValue(rtf_[pos_]) : -1;
-        const int low = pos_ + 1 < rtf_.size() ? hexValue(rtf_[pos_ + 1]) : -1;
+        const int high = pos_ < rtf_.size() ? hexDigitValue(rtf_[pos_]) : -1;
+        const int low = pos_ + 1 < rtf_.size() ? hexDigitValue(rtf_[pos_ + 1]) : -1;
         if (high < 0 || low < 0)
             return;
         pos_ += 2;

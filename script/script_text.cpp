@@ -12,17 +12,6 @@ constexpr bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-int hexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Leading white space and an optional sign; answers whether the sign was '-'.
 bool skipSpaceAndSign(std::string_view& text)
 {
@@ -39,6 +28,17 @@ bool skipSpaceAndSign(std::string_view& text)
 }
 
 }  // namespace
+
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 std::string_view skipBlanks(std::string_view text)
 {

@@ -27,6 +27,9 @@ int scanHex(std::string_view text);
 // saturates at the largest int.
 int leadingDigits(std::string_view text);
 
+// The value of one hexadecimal digit of either case; -1 for anything else.
+int hexDigitValue(char c);
+
 constexpr bool isDigit(char c)
 {
     return c >= '0' && c <= '9';

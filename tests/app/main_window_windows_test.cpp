@@ -15,14 +15,6 @@ namespace {
 using test::child;
 using test::click;
 
-std::vector<std::string> prefsText(const VariableList& variables)
-{
-    std::vector<std::string> texts;
-    for (const ScriptVariable& variable : variables)
-        texts.push_back(variable.name() + "=" + variable.valueText());
-    return texts;
-}
-
 class MainWindowWindowsTest : public test::MainWindowFixture {
 protected:
     // An album whose project uses skin "S", which declares one number.
@@ -103,7 +95,7 @@ TEST_F(MainWindowWindowsTest, SkinParametersAreSavedWhenTheWindowCloses)
     click(*window, "skinParametersButton");
     ProjectOptions saved;
     ASSERT_TRUE(saved.load(root / kProjectOptionsFileName));
-    EXPECT_EQ(prefsText(saved.skinPrefs), (std::vector<std::string>{"Columns=6"}));
+    EXPECT_EQ(test::variableTexts(saved.skinPrefs), (std::vector<std::string>{"Columns=6"}));
     EXPECT_TRUE(prompts.shown.empty());
 }
 
@@ -122,7 +114,7 @@ TEST_F(MainWindowWindowsTest, ProjectOptionsOpenTheWindowOnTheProjectsOwnParamet
         dialog.reject();
     });
     click(*window, "projectOptionsButton");
-    EXPECT_EQ(prefsText(window->project().options->skinPrefs), (std::vector<std::string>{"Columns=7"}));
+    EXPECT_EQ(test::variableTexts(window->project().options->skinPrefs), (std::vector<std::string>{"Columns=7"}));
 
     // Confirmed, the dialog's own copy does not bring the old values back.
     test::whenModalOpens<ProjectOptionsDialog>([](ProjectOptionsDialog& dialog) {
@@ -136,7 +128,7 @@ TEST_F(MainWindowWindowsTest, ProjectOptionsOpenTheWindowOnTheProjectsOwnParamet
     click(*window, "projectOptionsButton");
     ProjectOptions saved;
     ASSERT_TRUE(saved.load(root / kProjectOptionsFileName));
-    EXPECT_EQ(prefsText(saved.skinPrefs), (std::vector<std::string>{"Columns=8"}));
+    EXPECT_EQ(test::variableTexts(saved.skinPrefs), (std::vector<std::string>{"Columns=8"}));
 }
 
 }  // namespace

@@ -27,14 +27,6 @@ struct Shown {
     bool operator==(const Shown&) const = default;
 };
 
-std::vector<std::string> prefsText(const VariableList& variables)
-{
-    std::vector<std::string> texts;
-    for (const ScriptVariable& variable : variables)
-        texts.push_back(variable.name() + "=" + variable.valueText());
-    return texts;
-}
-
 class SkinParametersTest : public ::testing::Test {
 protected:
     SkinParametersTest()
@@ -113,11 +105,11 @@ TEST_F(SkinParametersTest, OkAppliesTheEditsCutTo254Characters)
     EXPECT_EQ(columns->text(), QStringLiteral("12"));
     auto* title = skin->findChild<QLineEdit*>(QStringLiteral("Title"));
     title->setText(QString(300, QLatin1Char('t')));
-    EXPECT_EQ(prefsText(variables_)[0], "Columns=4");
+    EXPECT_EQ(test::variableTexts(variables_)[0], "Columns=4");
 
     skin->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
     EXPECT_FALSE(skin->isVisible());
-    EXPECT_EQ(prefsText(variables_),
+    EXPECT_EQ(test::variableTexts(variables_),
               (std::vector<std::string>{"Columns=12", "TextColor=ff8000", "Title=" + std::string(254, 't')}));
 }
 
@@ -130,7 +122,7 @@ TEST_F(SkinParametersTest, TheCloseBoxAppliesTooButEscapeDoesNotClose)
     skin->findChild<QLineEdit*>(QStringLiteral("Columns"))->setText(QStringLiteral("007"));
     skin->findChild<QLineEdit*>(QStringLiteral("Title"))->clear();
     EXPECT_TRUE(skin->close());
-    EXPECT_EQ(prefsText(variables_), (std::vector<std::string>{"Columns=7", "TextColor=ff8000", "Title="}));
+    EXPECT_EQ(test::variableTexts(variables_), (std::vector<std::string>{"Columns=7", "TextColor=ff8000", "Title="}));
 }
 
 TEST_F(SkinParametersTest, DefaultEmptiesTheListWithoutApplying)
@@ -174,7 +166,7 @@ TEST_F(SkinParametersTest, ColourButtonOpensTheEditorOnItsVariable)
     color->click();
     EXPECT_EQ(title, QStringLiteral("Color Editor"));
     // Accepted at x1.00 the colour is stored unchanged.
-    EXPECT_EQ(prefsText(variables_)[1], "TextColor=ff8000");
+    EXPECT_EQ(test::variableTexts(variables_)[1], "TextColor=ff8000");
 }
 
 class EditSkinParametersTest : public ::testing::Test {
@@ -227,7 +219,7 @@ TEST_F(EditSkinParametersTest, ShowsThePublicVariablesOfTheSkin)
     editSkinParameters(options_, "S", nullptr, recorder());
     EXPECT_TRUE(shown_.empty());
     EXPECT_EQ(rows, (QStringList{"Columns", "Accent", "Title"}));
-    EXPECT_EQ(prefsText(options_.skinPrefs),
+    EXPECT_EQ(test::variableTexts(options_.skinPrefs),
               (std::vector<std::string>{"Columns=6", "Accent=ff8000", "Title=My album"}));
 }
 

@@ -50,4 +50,12 @@ std::filesystem::path corpusDir()
     return {};
 }
 
+std::vector<std::string> variableTexts(const VariableList& variables)
+{
+    std::vector<std::string> texts;
+    for (const ScriptVariable& variable : variables)
+        texts.push_back(variable.name() + "=" + variable.valueText());
+    return texts;
+}
+
 }  // namespace quorvane::test

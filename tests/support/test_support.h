@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "script/script_variable.h"
+
 namespace quorvane::test {
 
 // A fresh directory below the system's temporary folder, removed with its
@@ -32,6 +34,9 @@ std::filesystem::path corpusDir();
 
 // The project's source tree (for bundled skins and sample files).
 std::filesystem::path sourceDir();
+
+// "Name=value" for each variable, in list order.
+std::vector<std::string> variableTexts(const VariableList& variables);
 
 }  // namespace quorvane::test
 
