@@ -8,6 +8,7 @@
 #include <QVideoFrameFormat>
 #include <QVideoSink>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <regex>
@@ -206,6 +207,55 @@ TEST_F(PreviewerTest, VideoIsPlacedByItsSizeWhenTheFrameArrives)
     EXPECT_TRUE(video->isVisible());
 }
 
+// One second of a quiet 440 Hz tone as 8 kHz mono PCM, in a RIFF file.
+std::string toneWave()
+{
+    const auto little = [](std::uint32_t value, int bytes) {
+        std::string out;
+        for (int i = 0; i < bytes; ++i)
+            out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+        return out;
+    };
+    constexpr std::uint32_t kRate = 8000;
+    std::string samples;
+    for (std::uint32_t i = 0; i < kRate; ++i)
+        samples += little(static_cast<std::uint16_t>(static_cast<std::int16_t>(
+                              2000 * std::sin(2 * 3.14159265 * 440 * i / kRate))),
+                          2);
+    return "RIFF" + little(36 + static_cast<std::uint32_t>(samples.size()), 4) + "WAVEfmt " +
+           little(16, 4) + little(1, 2) + little(1, 2) + little(kRate, 4) + little(2 * kRate, 4) +
+           little(2, 2) + little(16, 2) + "data" + little(static_cast<std::uint32_t>(samples.size()), 4) +
+           samples;
+}
+
+// Counts the ends of the stream and reports when playback has gone round.
+bool waitForLoop(QMediaPlayer& player, int& ends)
+{
+    QObject::connect(&player, &QMediaPlayer::mediaStatusChanged, &player, [&ends](QMediaPlayer::MediaStatus status) {
+        if (status == QMediaPlayer::EndOfMedia)
+            ++ends;
+    });
+    return QTest::qWaitFor([&] { return ends > 0 && player.position() < player.duration() / 2 &&
+                                        player.playbackState() == QMediaPlayer::PlayingState; },
+                           15000);
+}
+
+TEST_F(PreviewerTest, SoundOnlyFilePlaysLoopingWithAnEmptyWindow)
+{
+    test::writeFile(dir_ / "sound.avi", toneWave());
+    previewer_.previewMovie(*picture("sound.avi", MediaMovie));
+    QMediaPlayer* player = previewer_.moviePlayer().mediaPlayer();
+    ASSERT_NE(player, nullptr);
+    int ends = 0;
+    const bool looped = waitForLoop(*player, ends);
+    if (ends == 0)
+        GTEST_SKIP() << "no installed decoder played the sound";
+    EXPECT_TRUE(looped);
+    EXPECT_TRUE(previewer_.moviePlayer().isAudioOnly());
+    EXPECT_FALSE(previewer_.moviePlayer().videoWidget()->isVisible());
+    EXPECT_FALSE(previewer_.window()->hasPicture());
+}
+
 TEST_F(PreviewerTest, CorpusMovieLoopsAtTheEndOfTheStream)
 {
     QUORVANE_REQUIRE_CORPUS();
@@ -216,15 +266,9 @@ TEST_F(PreviewerTest, CorpusMovieLoopsAtTheEndOfTheStream)
     QMediaPlayer* player = previewer_.moviePlayer().mediaPlayer();
     ASSERT_NE(player, nullptr);
 
+    // The clip lasts under three seconds; slow decoders get room.
     int ends = 0;
-    QObject::connect(player, &QMediaPlayer::mediaStatusChanged, player, [&ends](QMediaPlayer::MediaStatus status) {
-        if (status == QMediaPlayer::EndOfMedia)
-            ++ends;
-    });
-    // The clip lasts under three seconds; give slow decoders room.
-    const bool looped = QTest::qWaitFor([&] { return ends > 0 && player->position() < player->duration() / 2 &&
-                                 player->playbackState() == QMediaPlayer::PlayingState; },
-                    15000);
+    const bool looped = waitForLoop(*player, ends);
     if (ends == 0)
         GTEST_SKIP() << "no installed decoder played " << movie.fileName;
     EXPECT_TRUE(looped) << "ended " << ends << " times, at " << player->position();
