@@ -445,6 +445,31 @@ private:
     std::uint32_t next_ = 0;
 };
 
+// The means of one vertical Box window: the rows' samples are summed column
+// by column, in 16-bit sums when no column can pass 65535 (twice as many per
+// vector), otherwise in 32-bit ones.
+template <typename Sum>
+void boxColumnMeans(RowRing& ring, Span window, std::vector<Sum>& sums, BoxMeans& means, std::uint8_t* out)
+{
+    const std::size_t samples = sums.size();
+    Sum* sum = sums.data();
+    const std::uint8_t* first = ring.slot(window.first);
+    for (std::size_t x = 0; x < samples; ++x)
+        sum[x] = first[x];
+    for (std::uint32_t m = 1; m < window.count; ++m) {
+        const std::uint8_t* in = ring.slot(window.first + m);
+        for (std::size_t x = 0; x < samples; ++x)
+            sum[x] = static_cast<Sum>(sum[x] + in[x]);
+    }
+    if (const std::uint8_t* table = means.table(window.count)) {
+        for (std::size_t x = 0; x < samples; ++x)
+            out[x] = table[sum[x]];
+    } else {
+        for (std::size_t x = 0; x < samples; ++x)
+            out[x] = means.mean(sum[x], window.count);
+    }
+}
+
 // Box (code 2), for shrinking: mean of each window, horizontally then
 // vertically.
 bool boxRows(RowSource& source, Image& target)
@@ -460,7 +485,9 @@ bool boxRows(RowSource& source, Image& target)
         tallest = std::max(tallest, window.count);
     const std::size_t rowSamples = std::size_t(w) * c;
     RowRing ring(tallest, rowSamples);
-    std::vector<std::uint32_t> sums(rowSamples);
+    const bool narrowSums = tallest <= 65535 / 255;
+    std::vector<std::uint16_t> narrow(narrowSums ? rowSamples : 0);
+    std::vector<std::uint32_t> wide(narrowSums ? 0 : rowSamples);
 
     for (std::uint32_t i = 0; i < h; ++i) {
         const Span window = windows[i];
@@ -472,17 +499,10 @@ bool boxRows(RowSource& source, Image& target)
         if (!ring.fill(source, window.first, window.first + window.count,
                        [&](const std::uint8_t* in, std::uint8_t* made) { across.row(in, made); }))
             return false;
-        const std::uint8_t* first = ring.slot(window.first);
-        for (std::size_t x = 0; x < rowSamples; ++x)
-            sums[x] = first[x];
-        for (std::uint32_t m = 1; m < window.count; ++m) {
-            const std::uint8_t* in = ring.slot(window.first + m);
-            for (std::size_t x = 0; x < rowSamples; ++x)
-                sums[x] += in[x];
-        }
-        const std::uint8_t* table = means.table(window.count);
-        for (std::size_t x = 0; x < rowSamples; ++x)
-            out[x] = boxMean(means, table, sums[x], window.count);
+        if (narrowSums)
+            boxColumnMeans(ring, window, narrow, means, out);
+        else
+            boxColumnMeans(ring, window, wide, means, out);
     }
     return true;
 }
