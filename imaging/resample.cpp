@@ -31,11 +31,7 @@ namespace quorvane {
 
 namespace {
 
-using resampling::clampedIndex;
-using resampling::lowByte;
-using resampling::scaleFactor;
-using resampling::single;
-using resampling::truncate;
+using namespace resampling;
 
 constexpr float kPi = 3.1415927f;
 constexpr float kOneThird = 0.33333334f;
@@ -239,16 +235,24 @@ inline std::uint8_t boxMean(const BoxMeans& means, const std::uint8_t* table, st
     return table ? table[S] : means.mean(S, n);
 }
 
+struct ColourSums {
+    std::uint32_t R, G, B;
+};
+
+inline void storeColourMeans(std::uint8_t* out, const BoxMeans& means, const std::uint8_t* table,
+                             ColourSums sums, std::uint32_t n)
+{
+    out[0] = boxMean(means, table, sums.R, n);
+    out[1] = boxMean(means, table, sums.G, n);
+    out[2] = boxMean(means, table, sums.B, n);
+}
+
 inline std::uint64_t load64(const std::uint8_t* p)
 {
     std::uint64_t v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
-
-struct ColourSums {
-    std::uint32_t R, G, B;
-};
 
 // The sums of one Box window of a colour row: R, G and B of count pixels
 // from p. Two pixels go through one 64-bit load: its bytes 0, 2, 4 (R0, B0,
@@ -346,16 +350,7 @@ __attribute__((target("avx2"))) void colourBoxRowAvx2(const std::uint8_t* in, st
             sums.G += rest.G;
             sums.B += rest.B;
         }
-        const std::uint8_t* table = tables[j];
-        if (table) {
-            out[0] = table[sums.R];
-            out[1] = table[sums.G];
-            out[2] = table[sums.B];
-        } else {
-            out[0] = means.mean(sums.R, window.count);
-            out[1] = means.mean(sums.G, window.count);
-            out[2] = means.mean(sums.B, window.count);
-        }
+        storeColourMeans(out, means, tables[j], sums, window.count);
     }
 }
 #endif
@@ -389,16 +384,8 @@ struct BoxAcross {
             const Span window = windows[j];
             const std::uint8_t* table = tables[j];
             if (components == 3) {
-                const ColourSums sums = colourWindowSums(in + std::size_t(window.first) * 3, window.count);
-                if (table) {
-                    out[0] = table[sums.R];
-                    out[1] = table[sums.G];
-                    out[2] = table[sums.B];
-                } else {
-                    out[0] = means.mean(sums.R, window.count);
-                    out[1] = means.mean(sums.G, window.count);
-                    out[2] = means.mean(sums.B, window.count);
-                }
+                storeColourMeans(out, means, table, colourWindowSums(in + std::size_t(window.first) * 3, window.count),
+                                 window.count);
                 out += 3;
                 continue;
             }
@@ -545,7 +532,7 @@ struct LanczosPass {
             LanczosKernel& kernel = kernels[j];
             kernel.first = static_cast<std::uint32_t>(taps.size());
             for (std::int64_t k = lo; k < hi; ++k) {
-                const std::int64_t t = resampling::lanczosIndex(double(k) * inverseScale - double(j));
+                const std::int64_t t = lanczosIndex(double(k) * inverseScale - double(j));
                 if (t < 0 || t >= kLanczosTableSize || !(table[t] > 0))
                     continue;
                 taps.push_back({static_cast<std::uint32_t>(k), table[t]});

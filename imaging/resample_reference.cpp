@@ -15,11 +15,7 @@ namespace quorvane::reference {
 
 namespace {
 
-using resampling::clampedIndex;
-using resampling::lowByte;
-using resampling::scaleFactor;
-using resampling::single;
-using resampling::truncate;
+using namespace resampling;
 
 void point(const Image& source, Image& target)
 {
@@ -89,6 +85,7 @@ void bilinear(const Image& source, Image& target)
 
 // One Box mean along an axis of length N with scale s, at destination index
 // j; sample(k) reads the source at index k along that axis.
+// The Box reciprocal is rounded to single in the horizontal pass only.
 template <typename Sample>
 std::uint8_t boxMean(std::uint32_t j, float s, std::uint32_t N, bool grey, bool roundedInverse,
                      Sample sample)
@@ -108,36 +105,10 @@ std::uint8_t boxMean(std::uint32_t j, float s, std::uint32_t N, bool grey, bool 
     return lowByte(truncate(double(S) * inverse));
 }
 
-void box(Image& image, std::uint32_t w, std::uint32_t h)
-{
-    const std::uint32_t W = image.width, H = image.height, c = image.components;
-    const bool grey = c == 1;
-    const float sx = scaleFactor(W, w);
-    const float sy = scaleFactor(H, h);
-
-    Image across;
-    across.allocate(w, H, c);
-    for (std::uint32_t r = 0; r < H; ++r)
-        for (std::uint32_t j = 0; j < w; ++j)
-            for (std::uint32_t k = 0; k < c; ++k)
-                across.at(j, r)[k] = boxMean(j, sx, W, grey, true,
-                                             [&](std::uint32_t x) { return image.at(x, r)[k]; });
-    image = std::move(across);
-
-    Image down;
-    down.allocate(w, h, c);
-    for (std::uint32_t i = 0; i < h; ++i)
-        for (std::uint32_t x = 0; x < w; ++x)
-            for (std::uint32_t k = 0; k < c; ++k)
-                down.at(x, i)[k] = boxMean(i, sy, H, grey, false,
-                                           [&](std::uint32_t y) { return image.at(x, y)[k]; });
-    image = std::move(down);
-}
-
 // One Lanczos3 sample along an axis of length N with scale s, at destination
 // index j; sample(k) reads the source at index k along that axis.
 template <typename Sample>
-std::uint8_t lanczosSample(std::uint32_t j, float s, std::uint32_t N, bool grey, Sample sample)
+std::uint8_t lanczosSample(std::uint32_t j, float s, std::uint32_t N, bool grey, bool /*across*/, Sample sample)
 {
     const float* table = lanczosTable();
     const std::int64_t lo = std::max<std::int64_t>(truncate((double(j) - 3) * s), 0);
@@ -146,7 +117,7 @@ std::uint8_t lanczosSample(std::uint32_t j, float s, std::uint32_t N, bool grey,
     double Wt = 0;
     for (std::int64_t k = lo; k < hi; ++k) {
         const double x = double(k) * (1.0 / s) - double(j);
-        const std::int64_t t = resampling::lanczosIndex(x);
+        const std::int64_t t = lanczosIndex(x);
         if (t < 0 || t >= kLanczosTableSize || !(table[t] > 0))
             continue;
         Wt += table[t];
@@ -159,7 +130,12 @@ std::uint8_t lanczosSample(std::uint32_t j, float s, std::uint32_t N, bool grey,
     return lowByte(truncate(std::trunc(S) * double(single(1.0 / Wt))));
 }
 
-void lanczos(Image& image, std::uint32_t w, std::uint32_t h)
+// The two passes of the separable filters: every sample of the horizontal
+// pass into an intermediate picture of H rows × w columns, then every sample
+// of the vertical pass from it. oneSample(j, s, N, grey, across, sample)
+// makes destination sample j along an axis, reading the source with sample.
+template <typename OneSample>
+void twoPasses(Image& image, std::uint32_t w, std::uint32_t h, OneSample oneSample)
 {
     const std::uint32_t W = image.width, H = image.height, c = image.components;
     const bool grey = c == 1;
@@ -172,7 +148,7 @@ void lanczos(Image& image, std::uint32_t w, std::uint32_t h)
         for (std::uint32_t j = 0; j < w; ++j)
             for (std::uint32_t k = 0; k < c; ++k)
                 across.at(j, r)[k] =
-                    lanczosSample(j, sx, W, grey, [&](std::uint32_t x) { return image.at(x, r)[k]; });
+                    oneSample(j, sx, W, grey, true, [&](std::uint32_t x) { return image.at(x, r)[k]; });
     image = std::move(across);
 
     Image down;
@@ -181,7 +157,7 @@ void lanczos(Image& image, std::uint32_t w, std::uint32_t h)
         for (std::uint32_t x = 0; x < w; ++x)
             for (std::uint32_t k = 0; k < c; ++k)
                 down.at(x, i)[k] =
-                    lanczosSample(i, sy, H, grey, [&](std::uint32_t y) { return image.at(x, y)[k]; });
+                    oneSample(i, sy, H, grey, false, [&](std::uint32_t y) { return image.at(x, y)[k]; });
     image = std::move(down);
 }
 
@@ -205,10 +181,10 @@ void resample(Image& image, int filter, std::uint32_t width, std::uint32_t heigh
     }
     case FilterBox:
         lanczosTable();  // Box builds the table too when start-up has not
-        box(image, width, height);
+        twoPasses(image, width, height, [](auto... arguments) { return boxMean(arguments...); });
         break;
     case FilterLanczos3:
-        lanczos(image, width, height);
+        twoPasses(image, width, height, [](auto... arguments) { return lanczosSample(arguments...); });
         break;
     }
 }
