@@ -443,11 +443,6 @@ int runComment(const Arguments& arguments)
     return saveCommentsOperation(session.project, session.log, session.host) ? ExitOk : ExitJobFailed;
 }
 
-constexpr char kDestinationFolderCleanRefusal[] =
-    "You are using a destination folder.\n"
-    "Clean function is only available for for destination-less projects\n"
-    "Simply delete the output directory to clean your project.";
-
 int cleanAlbum(const ParsedArguments& parsed, Session& session)
 {
     if (!session.project.options)

@@ -37,18 +37,27 @@ void StatusLog::postText(std::string_view message)
     std::string line = "State: ";
     line += message;
     line.resize(cutUtf8(line, kMaxLineLength).size());
-    std::lock_guard lock(mutex_);
-    line_ = line;
-    if (sink_)
-        sink_->showStateLine(line_);
+    StatusSink* sink = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        line_ = line;
+        sink = sink_;
+    }
+    // A sink may wait for another thread that posts too, so it runs unlocked.
+    if (sink)
+        sink->showStateLine(line);
 }
 
 void StatusLog::setBusy(bool busy)
 {
-    std::lock_guard lock(mutex_);
-    busy_ = busy;
-    if (sink_)
-        sink_->showBusy(busy);
+    StatusSink* sink = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        busy_ = busy;
+        sink = sink_;
+    }
+    if (sink)
+        sink->showBusy(busy);
 }
 
 std::string StatusLog::stateLine() const

@@ -13,6 +13,12 @@ inline constexpr char kCommentsPattern[] = "Comments.xml";
 inline constexpr char kThumbnailPattern[] = "thm_*.jpg";
 inline constexpr char kIntermediatePattern[] = "inter_*.jpg";
 
+// Clean Project is refused for projects generated into a destination folder.
+inline constexpr char kDestinationFolderCleanRefusal[] =
+    "You are using a destination folder.\n"
+    "Clean function is only available for for destination-less projects\n"
+    "Simply delete the output directory to clean your project.";
+
 struct CleanSelection {
     bool html = false;
     bool comments = false;

@@ -10,6 +10,8 @@ rm -rf "$demo"
 mkdir -p "$demo"
 cp -r "$(dirname "$0")/../samples/album" "$demo/album"
 
-"$cli" init "$demo/album" --set OutputFolder="$demo/site" --set ParseExif=1 >/dev/null
+# A small album looks best with folder mosaics of 3 x 2 larger cells.
+"$cli" init "$demo/album" --set OutputFolder="$demo/site" --set ParseExif=1 \
+    --set nbDirThumbsX=3 --set nbDirThumbsY=2 --set ThmDirImgWidth=80 --set ThmDirImgHeight=60 >/dev/null
 index=$("$cli" build "$demo/album")
 echo "The sample album is ready: $index"

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quorvane needs to build and test, skipping
-# those already present. Safe to run repeatedly; never asks a question.
+# those already present, and the album checker's HTML validator from npm.
+# Safe to run repeatedly; never asks a question.
 set -euo pipefail
+tools_dir=$(cd "$(dirname "$0")" && pwd)
 
 packages=(
     cmake g++ make pkg-config
     libjpeg62-turbo-dev
     libgtest-dev
+    python3
+    qt6-base-dev
 )
 
 missing=()
@@ -16,16 +20,28 @@ for package in "${packages[@]}"; do
     fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
+if [ ${#missing[@]} -ne 0 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=sudo
+    else
+        sudo=
+    fi
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
 fi
 
-if [ "$(id -u)" -ne 0 ]; then
-    sudo=sudo
-else
-    sudo=
+# html-validate, at the version tools/package-lock.json pins, for the album
+# checker (tools/check_album.py). It needs Node.js 20 or later with npm.
+# The copy of the lock file beside it tells whether it is still that version.
+stamp="$tools_dir/node_modules/.installed-package-lock.json"
+if [ ! -x "$tools_dir/node_modules/.bin/html-validate" ] || ! cmp -s "$tools_dir/package-lock.json" "$stamp"; then
+    if ! command -v npm >/dev/null; then
+        echo "npm is missing: install Node.js 20 or later with npm, then run $0 again" >&2
+        exit 1
+    fi
+    echo "Installing html-validate into $tools_dir/node_modules"
+    (cd "$tools_dir" && npm ci --no-audit --no-fund --loglevel=error)
+    cp "$tools_dir/package-lock.json" "$stamp"
 fi
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null

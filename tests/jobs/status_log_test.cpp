@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,6 +69,38 @@ TEST(StatusLog, PostsFromAnotherThreadReachTheSink)
     EXPECT_TRUE(log.jobDone.load());
     ASSERT_EQ(sink.lines.size(), 1u);
     EXPECT_EQ(sink.lines[0], "State: Processing /p/a.jpg");
+}
+
+// A window sink hands each line to the window thread and waits for it; that
+// thread may be posting at the same moment, so the log must not hold its lock
+// while the sink waits.
+TEST(StatusLog, SinkThatWaitsForAnotherPostingThreadDoesNotBlockIt)
+{
+    struct WaitingSink : StatusSink {
+        void showStateLine(std::string_view) override
+        {
+            std::unique_lock lock(mutex);
+            windowPosted = changed.wait_for(lock, std::chrono::seconds(5), [this] { return idleShown; });
+        }
+        void showBusy(bool) override
+        {
+            std::lock_guard lock(mutex);
+            idleShown = true;
+            changed.notify_all();
+        }
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool idleShown = false;
+        bool windowPosted = false;
+    } sink;
+    StatusLog log(&sink);
+
+    std::thread worker([&] { log.postStatus("Scan completed"); });
+    while (log.stateLine() != "State: Scan completed")
+        std::this_thread::yield();
+    log.setBusy(false);
+    worker.join();
+    EXPECT_TRUE(sink.windowPosted);
 }
 
 }  // namespace
