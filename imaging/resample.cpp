@@ -753,6 +753,8 @@ bool resampleRows(RowSource& source, Image& target, int filter, std::uint32_t wi
 {
     target.allocate(width, height, source.components);
     bool made = false;
+    if (source.components != 1 && source.components != 3)
+        filter = -1;  // nothing here reads other layouts
     switch (filter) {
     case FilterPoint:
         made = pointRows(source, target);

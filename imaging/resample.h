@@ -32,9 +32,9 @@ const float* lanczosTable();
 void resample(Image& image, int filter, std::uint32_t width, std::uint32_t height);
 
 // resample() reading from rows: target becomes the width × height picture
-// made with filter 0 to 3. width and height must not be 0, the source must
-// hold 1 or 3 components and at least one pixel. False, with target empty,
-// when the source failed to give a row.
+// made with filter 0 to 3. width and height must not be 0 and the source
+// must hold at least one pixel. False, with target empty, when the source
+// failed to give a row or holds other than 1 or 3 components.
 bool resampleRows(RowSource& source, Image& target, int filter, std::uint32_t width,
                   std::uint32_t height);
 

@@ -203,14 +203,19 @@ TEST(ResampleOracle, FiltersNeedOnlyTheRowsOfTheirWindowInOrder)
     }
 }
 
-TEST(ResampleOracle, ARowThatCannotBeMadeStopsTheFilter)
+TEST(ResampleOracle, ARowThatCannotBeMadeOrReadStopsTheFilter)
 {
     std::mt19937 random(5);
     const Image source = randomImage(40, 30, 3, random);
+    const Image fourComponents = randomImage(40, 30, 4, random);
     for (int filter = FilterPoint; filter <= FilterLanczos3; ++filter) {
         TwoRowSource rows(source, 10);
         Image target;
         EXPECT_FALSE(resampleRows(rows, target, filter, 8, 6)) << filter;
+        EXPECT_TRUE(target.empty()) << filter;
+
+        ImageRows unreadable(fourComponents);
+        EXPECT_FALSE(resampleRows(unreadable, target, filter, 8, 6)) << filter;
         EXPECT_TRUE(target.empty()) << filter;
     }
 }
