@@ -5,8 +5,8 @@
 // Writes FOLDERS folders of PICTURES tiny pictures each (default 100 × 100,
 // 10,000 pictures) below a scratch folder, scans it and makes its thumbnails
 // into a scratch destination folder, as a user would before generating the
-// pages. Then times the generation of the pages with the skin (default Basic
-// from the source tree's skins folder): the median of the runs (default 3).
+// pages. Then times the generation of the pages with the skin (default
+// Default, from the source tree's skins folder): the median of the runs (default 3).
 // Each run writes new pages, the previous run's being deleted first;
 // --rewrite keeps them, so each run truncates and rewrites every page (on
 // ext4 that waits for the disk, which flushes a file truncated and written
@@ -33,7 +33,7 @@ int main(int argc, char** argv)
     std::vector<int> sizes;
     int runs = 3;
     fs::path skins = QUORVANE_SOURCE_DIR "/skins";
-    std::string skin = "Basic";
+    std::string skin = "Default";
     bool rewrite = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
