@@ -1,92 +1,117 @@
-// Times the thumbnail job on a folder of photos and each resampling filter on
-// a 12-megapixel picture.
+// Times the thumbnail job on a folder of photos.
 //
-//   thumbnail_bench FOLDER [RUNS]
+//   thumbnail_bench FOLDER [--runs N] [--threads N] [--reduce-filter CODE] [--compare] [--filters]
 //
-// The folder's .jpg and .jpeg files are treated as one album directory below
-// a root; the job runs forced with a new project's settings (Box to shrink,
-// Bilinear to enlarge, 200 × 150 thumbnails, 640 × 480 intermediate images,
-// 4 × 4 directory thumbnails of 50 × 37 cells), writing into a temporary
-// destination folder, so the folder itself is only read.
-#include <unistd.h>
-
+// The folder is scanned as an album root and the forced job runs with a new
+// project's settings (Box to shrink, Bilinear to enlarge, 640 × 480
+// intermediate images, 200 × 150 thumbnails, 4 × 4 directory thumbnails of
+// 50 × 37 cells, sources copied to the destination folder). Only the
+// destination folder differs: a scratch folder, so FOLDER is only read.
+// Prints pictures per second (median of the runs), process CPU time per
+// picture and peak memory. --threads sets the number of pictures made at the
+// same time (default: every hardware thread, or QUORVANE_THREADS);
+// --reduce-filter the shrinking filter (0 Point, 2 Box, 3 Lanczos3).
+// --compare also runs the job on one thread and checks that both runs wrote
+// the same bytes. --filters times each filter, fast and plain, on a
+// 12-megapixel picture.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <memory>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "album/album_tree.h"
-#include "imaging/image.h"
+#include "album/tree_walk.h"
+#include "bench/bench_support.h"
 #include "imaging/resample.h"
+#include "imaging/resample_reference.h"
 #include "imaging/thumbnail_generator.h"
-#include "options/project_options.h"
+#include "jobs/jobs.h"
+#include "options/global_options.h"
 
 namespace fs = std::filesystem;
 using namespace quorvane;
+using namespace quorvane::bench;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+struct JobRun {
+    double seconds = 0;
+    double cpuSeconds = 0;
+    int pictures = 0;
+    int unreadable = 0;
+};
 
-double secondsSince(Clock::time_point start)
+JobRun runJob(const fs::path& folder, const fs::path& output, unsigned threads, int reduceFilter)
 {
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    SilentHost host;
+    StatusLog log(&host);
+    GlobalOptions global;
+    Project project;
+    runScanJob(project, folder.string(), global, log, host);
+    JobRun run;
+    if (!project.root || !project.options)
+        return run;
+    project.options->outputFolder = output.string();
+    if (reduceFilter >= 0)
+        project.options->reduceFilter = reduceFilter;
+    forEachDirectory(*project.root, [&run](AlbumDirectory& directory) {
+        for (const AlbumPicture& file : directory.files)
+            run.pictures += file.mediaKind == MediaPicture;
+    });
+    fs::remove_all(output);
+    const double cpu = processCpuSeconds();
+    const Clock::time_point start = Clock::now();
+    run.unreadable = runThumbnailJob(project, true, log, host, threads);
+    run.seconds = secondsSince(start);
+    run.cpuSeconds = processCpuSeconds() - cpu;
+    return run;
 }
 
-bool isPicture(const fs::path& path)
+// Paths below `a` or `b` whose bytes differ or that only one holds.
+std::vector<std::string> differences(const fs::path& a, const fs::path& b)
 {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".jpg" || extension == ".jpeg";
-}
-
-std::unique_ptr<AlbumDirectory> albumOf(const fs::path& folder, int& pictures)
-{
-    auto root = std::make_unique<AlbumDirectory>(folder.parent_path().string());
-    root->fullPath = root->name;
-    auto directory = std::make_unique<AlbumDirectory>(folder.filename().string());
-    directory->fullPath = folder.string();
-    directory->relativeDirectory = "/" + directory->name;
-
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file() && isPicture(entry.path()))
-            names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
-        auto picture = std::make_unique<AlbumPicture>(name, directory->fullPath, directory->relativeDirectory);
-        picture->mediaKind = MediaPicture;
-        directory->appendFile(std::move(picture));
+    const auto files = [](const fs::path& folder) {
+        std::map<std::string, std::uintmax_t> sizes;
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (entry.is_regular_file())
+                sizes[fs::relative(entry.path(), folder).string()] = entry.file_size();
+        return sizes;
+    };
+    const auto same = [](const fs::path& x, const fs::path& y) {
+        std::FILE* f = std::fopen(x.c_str(), "rb");
+        std::FILE* g = std::fopen(y.c_str(), "rb");
+        bool equal = f && g;
+        char p[65536], q[65536];
+        while (equal) {
+            const std::size_t m = std::fread(p, 1, sizeof p, f), n = std::fread(q, 1, sizeof q, g);
+            equal = m == n && std::memcmp(p, q, m) == 0;
+            if (m == 0)
+                break;
+        }
+        if (f)
+            std::fclose(f);
+        if (g)
+            std::fclose(g);
+        return equal;
+    };
+    const auto inA = files(a), inB = files(b);
+    std::vector<std::string> different;
+    for (const auto& [path, size] : inA) {
+        const auto other = inB.find(path);
+        if (other == inB.end() || other->second != size || !same(a / path, b / path))
+            different.push_back(path);
     }
-    pictures = static_cast<int>(names.size());
-    root->appendSubdirectory(std::move(directory));
-    return root;
+    for (const auto& [path, size] : inB)
+        if (!inA.count(path))
+            different.push_back(path);
+    return different;
 }
 
-void timeJob(const AlbumDirectory& root, int pictures, ProjectOptions options, const char* label, int runs)
-{
-    double best = 0;
-    int failed = 0;
-    for (int run = 0; run < runs; ++run) {
-        const fs::path output = fs::temp_directory_path() / ("quorvane-bench-" + std::to_string(::getpid()));
-        options.outputFolder = output.string();
-        const Clock::time_point start = Clock::now();
-        failed = generateAlbumImages(root, options, true);
-        const double seconds = secondsSince(start);
-        best = run == 0 ? seconds : std::min(best, seconds);
-        fs::remove_all(output);
-    }
-    std::printf("thumbnail job, %-28s %3d pictures in %7.2f s: %6.2f pictures per second (%d failed)\n", label,
-                pictures, best, pictures / best, failed);
-}
-
-void timeFilters(int runs)
+void timeFilters()
 {
     Image source;
     source.allocate(4000, 3000, 3);
@@ -94,32 +119,24 @@ void timeFilters(int runs)
     for (std::size_t i = 0; i < source.byteSize(); ++i)
         source.pixels[i] = static_cast<std::uint8_t>(random());
     lanczosTable();
-
-    struct Case {
-        const char* name;
-        int filter;
-        std::uint32_t width, height;
-    };
-    const Case cases[] = {
-        {"Point", FilterPoint, 200, 150},       {"Bilinear", FilterBilinear, 200, 150},
-        {"Box", FilterBox, 200, 150},           {"Lanczos3", FilterLanczos3, 200, 150},
-        {"Point", FilterPoint, 640, 480},       {"Bilinear", FilterBilinear, 640, 480},
-        {"Box", FilterBox, 640, 480},           {"Lanczos3", FilterLanczos3, 640, 480},
-    };
-    for (const Case& c : cases) {
-        double best = 0;
-        for (int run = 0; run < runs; ++run) {
-            Image image;
-            image.allocate(source.width, source.height, source.components);
-            std::copy_n(source.pixels.get(), source.byteSize(), image.pixels.get());
-            const Clock::time_point start = Clock::now();
-            resample(image, c.filter, c.width, c.height);
-            const double seconds = secondsSince(start);
-            best = run == 0 ? seconds : std::min(best, seconds);
+    const char* names[] = {"Point", "Bilinear", "Box", "Lanczos3"};
+    for (int filter = FilterPoint; filter <= FilterLanczos3; ++filter)
+        for (const auto& [width, height] : {std::pair<std::uint32_t, std::uint32_t>{640, 480}, {200, 150}}) {
+            double seconds[2];
+            for (int plain = 0; plain < 2; ++plain) {
+                Image image;
+                image.allocate(source.width, source.height, source.components);
+                std::memcpy(image.pixels.get(), source.pixels.get(), source.byteSize());
+                const Clock::time_point start = Clock::now();
+                if (plain)
+                    reference::resample(image, filter, width, height);
+                else
+                    resample(image, filter, width, height);
+                seconds[plain] = secondsSince(start);
+            }
+            std::printf("resample 4000x3000x3 -> %3ux%-3u %-8s  fast %7.1f ms   plain %8.1f ms\n", width, height,
+                        names[filter], seconds[0] * 1000, seconds[1] * 1000);
         }
-        std::printf("resample 4000 x 3000 x 3 -> %4u x %-4u %-9s %8.1f ms\n", c.width, c.height, c.name,
-                    best * 1000);
-    }
 }
 
 }  // namespace
@@ -127,27 +144,58 @@ void timeFilters(int runs)
 int main(int argc, char** argv)
 {
     if (argc < 2 || !fs::is_directory(argv[1])) {
-        std::fprintf(stderr, "usage: %s FOLDER [RUNS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s FOLDER [--runs N] [--threads N] [--reduce-filter CODE] [--compare] [--filters]\n",
+                     argv[0]);
         return 2;
     }
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-    int pictures = 0;
-    const std::unique_ptr<AlbumDirectory> root = albumOf(fs::absolute(argv[1]), pictures);
-    if (pictures == 0) {
-        std::fprintf(stderr, "%s holds no .jpg or .jpeg file\n", argv[1]);
-        return 2;
+    const fs::path folder = fs::absolute(argv[1]);
+    int runs = 3;
+    unsigned threads = defaultThumbnailThreads();
+    bool compare = false, filters = false;
+    int reduceFilter = -1;  // the new project's
+    for (int i = 2; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (option == "--threads" && i + 1 < argc)
+            threads = static_cast<unsigned>(std::max(1, std::atoi(argv[++i])));
+        else if (option == "--reduce-filter" && i + 1 < argc)
+            reduceFilter = std::atoi(argv[++i]);
+        else if (option == "--compare")
+            compare = true;
+        else if (option == "--filters")
+            filters = true;
     }
 
-    ProjectOptions options;  // a new project's settings
-    options.useDestPath = 1;
-    options.copySource = 0;  // copying measures the disk, not the pictures
-    timeJob(*root, pictures, options, "(Box, intermediates on):", runs);
-    options.intermediateActive = 0;
-    timeJob(*root, pictures, options, "(Box, thumbnails only):", runs);
-    options.intermediateActive = 1;
-    options.reduceFilter = FilterLanczos3;
-    timeJob(*root, pictures, options, "(Lanczos3, intermediates on):", runs);
+    ScratchFolder scratch("thumbnails");
+    std::vector<double> seconds;
+    JobRun run;
+    for (int r = 0; r < runs; ++r) {
+        run = runJob(folder, scratch.path() / "out", threads, reduceFilter);
+        if (run.pictures == 0) {
+            std::fprintf(stderr, "%s holds no picture\n", argv[1]);
+            return 2;
+        }
+        seconds.push_back(run.seconds);
+        std::printf("run %d: %d pictures in %.2f s, %.1f pictures/s, CPU %.1f ms per picture\n", r + 1,
+                    run.pictures, run.seconds, run.pictures / run.seconds, run.cpuSeconds * 1000 / run.pictures);
+    }
+    const double middle = median(seconds);
+    std::printf("thumbnail job, %u threads: %.1f pictures/s (median of %d runs), %d unreadable, peak memory %.0f MiB\n",
+                threads, run.pictures / middle, runs, run.unreadable, peakResidentMiB());
 
-    timeFilters(runs);
+    if (compare) {
+        runJob(folder, scratch.path() / "one", 1, reduceFilter);
+        const std::vector<std::string> different = differences(scratch.path() / "one", scratch.path() / "out");
+        if (different.empty()) {
+            std::printf("%u threads and 1 thread wrote the same bytes\n", threads);
+        } else {
+            for (const std::string& path : different)
+                std::printf("differs: %s\n", path.c_str());
+            return 1;
+        }
+    }
+    if (filters)
+        timeFilters();
     return 0;
 }

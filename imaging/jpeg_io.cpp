@@ -1,7 +1,9 @@
 #include "imaging/jpeg_io.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
+#include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
@@ -48,65 +50,114 @@ void cmykRowToRgb(const JSAMPLE* in, std::uint8_t* out, JDIMENSION width, bool i
     }
 }
 
-// Steps 2 to 8 of loadJpeg, on a file the caller opened and will close. The
-// trap's longjmp lands in this frame, so it holds nothing with a destructor.
-bool decodeJpeg(std::FILE* file, Image& image, std::uint64_t maxPixels)
-{
+}  // namespace
+
+// One decoding in progress: the codec, its trap and the open file, kept
+// together on the heap so the codec's pointer to its trap stays put.
+struct JpegRowReader::Decoder {
     jpeg_decompress_struct codec;
-    std::memset(&codec, 0, sizeof codec);
     JpegErrorTrap trap;
+    FileHandle file;
+    // Created and not yet destroyed: a failure or the end of the decoding
+    // destroys the codec, and no row is given after that.
+    bool live = false;
+    bool cmyk = false;
+    std::uint32_t decodedRows = 0;
+    // Two batches of rows, so the batch before the newest stays readable.
+    std::vector<std::uint8_t> batches;
+    std::size_t rowBytes = 0;
+    // CMYK rows as the codec gives them, before their conversion to RGB.
+    std::vector<std::uint8_t> cmykRows;
+
+    ~Decoder() { destroy(); }
+
+    void destroy()
+    {
+        if (live)
+            jpeg_destroy_decompress(&codec);
+        live = false;
+    }
+};
+
+namespace {
+
+constexpr std::uint32_t kBatchRows = 8;
+constexpr std::size_t kReadBufferBytes = 65536;
+
+// Steps 2 to 4 of loadJpeg on the decoder's open file. The trap's longjmp
+// lands in this frame, so it holds nothing with a destructor.
+bool startDecoding(JpegRowReader::Decoder& d, std::uint64_t maxPixels)
+{
+    std::memset(&d.codec, 0, sizeof d.codec);
 
     // Step 2: install the trap; a fatal error resumes here.
-    codec.err = installTrap(trap);
-    if (setjmp(trap.resume)) {
-        jpeg_destroy_decompress(&codec);
-        image.release();
+    d.codec.err = installTrap(d.trap);
+    if (setjmp(d.trap.resume)) {
+        d.destroy();
         return false;
     }
 
     // Step 3: create the codec, read from the file, read the header.
-    jpeg_create_decompress(&codec);
-    jpeg_stdio_src(&codec, file);
-    jpeg_read_header(&codec, TRUE);
-    if (maxPixels != 0 && std::uint64_t(codec.image_width) * codec.image_height > maxPixels) {
-        jpeg_destroy_decompress(&codec);
-        image.release();
+    jpeg_create_decompress(&d.codec);
+    d.live = true;
+    jpeg_stdio_src(&d.codec, d.file.get());
+    jpeg_read_header(&d.codec, TRUE);
+    if (maxPixels != 0 && std::uint64_t(d.codec.image_width) * d.codec.image_height > maxPixels) {
+        d.destroy();
         return false;
     }
 
     // Step 4: every decompression parameter at the library default.
-    jpeg_start_decompress(&codec);
-    const bool cmyk = codec.out_color_space == JCS_CMYK && codec.output_components == 4;
-    if (!cmyk && codec.output_components != 1 && codec.output_components != 3) {
+    jpeg_start_decompress(&d.codec);
+    d.cmyk = d.codec.out_color_space == JCS_CMYK && d.codec.output_components == 4;
+    if (!d.cmyk && d.codec.output_components != 1 && d.codec.output_components != 3) {
         // Two-component and other unusual layouts: nothing else handles them.
-        jpeg_destroy_decompress(&codec);
-        image.release();
+        d.destroy();
         return false;
     }
+    return true;
+}
 
-    // Steps 5 to 7: one block; rows decoded straight into it, one at a time.
-    // CMYK rows go through one row buffer of the codec's own pool.
-    const JDIMENSION width = codec.output_width;
-    image.allocate(width, codec.output_height, cmyk ? 3 : codec.output_components);
-    JSAMPARRAY cmykRow = cmyk ? (*codec.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&codec),
-                                                           JPOOL_IMAGE, width * 4, 1)
-                              : nullptr;
-    while (codec.output_scanline < codec.output_height) {
-        const JDIMENSION line = codec.output_scanline;
-        JSAMPROW rowPointer = cmyk ? cmykRow[0] : image.row(line);
-        if (jpeg_read_scanlines(&codec, &rowPointer, 1) != 1) {
+// Step 6 for count rows, several per library call; CMYK rows are decoded
+// into the decoder's own rows and converted into the targets. Holds nothing
+// with a destructor, like startDecoding.
+bool decodeRows(JpegRowReader::Decoder& d, std::uint8_t* const* targets, std::uint32_t count)
+{
+    if (setjmp(d.trap.resume)) {
+        d.destroy();
+        return false;
+    }
+    JSAMPROW rows[kBatchRows];
+    std::uint32_t done = 0;
+    while (done < count) {
+        const std::uint32_t ask = std::min(count - done, kBatchRows);
+        for (std::uint32_t r = 0; r < ask; ++r)
+            rows[r] = d.cmyk ? d.cmykRows.data() + std::size_t(r) * d.codec.output_width * 4
+                             : targets[done + r];
+        const JDIMENSION got = jpeg_read_scanlines(&d.codec, rows, ask);
+        if (got == 0) {
             // Only a suspending source returns no row; stdio never does.
-            jpeg_destroy_decompress(&codec);
-            image.release();
+            d.destroy();
             return false;
         }
-        if (cmyk)
-            cmykRowToRgb(cmykRow[0], image.row(line), width, codec.saw_Adobe_marker);
+        if (d.cmyk)
+            for (JDIMENSION r = 0; r < got; ++r)
+                cmykRowToRgb(rows[r], targets[done + r], d.codec.output_width, d.codec.saw_Adobe_marker);
+        done += got;
     }
+    d.decodedRows += count;
+    return true;
+}
 
-    // Step 8 (the caller closes the file).
-    jpeg_finish_decompress(&codec);
-    jpeg_destroy_decompress(&codec);
+// Step 8 (the file closes with the decoder).
+bool finishDecoding(JpegRowReader::Decoder& d)
+{
+    if (setjmp(d.trap.resume)) {
+        d.destroy();
+        return false;
+    }
+    jpeg_finish_decompress(&d.codec);
+    d.destroy();
     return true;
 }
 
@@ -162,15 +213,93 @@ bool closeFile(FileHandle& file)
     return std::fclose(file.release()) == 0 && clean;
 }
 
-bool loadJpeg(Image& image, const std::string& path, std::uint64_t maxPixels)
+JpegRowReader::JpegRowReader() = default;
+JpegRowReader::~JpegRowReader() = default;
+
+bool JpegRowReader::open(const std::string& path, std::uint64_t maxPixels)
 {
     // Step 1: open for binary reading; the handle closes it on every path.
-    FileHandle file = openFile(path, "rb");
-    if (!file) {
+    decoder_ = std::make_unique<Decoder>();
+    Decoder& d = *decoder_;
+    d.file = openFile(path, "rb");
+    // The library reads 4 KiB at a time; a larger buffer saves most of the
+    // system calls on multi-megabyte files.
+    if (d.file)
+        std::setvbuf(d.file.get(), nullptr, _IOFBF, kReadBufferBytes);
+    if (!d.file || !startDecoding(d, maxPixels)) {
+        decoder_.reset();
+        return false;
+    }
+    width = d.codec.output_width;
+    height = d.codec.output_height;
+    components = d.cmyk ? 3 : static_cast<std::uint32_t>(d.codec.output_components);
+    d.rowBytes = std::size_t(width) * components;
+    if (d.cmyk)
+        d.cmykRows.resize(std::size_t(width) * 4 * kBatchRows);
+    return true;
+}
+
+const std::uint8_t* JpegRowReader::row(std::uint32_t y)
+{
+    if (!decoder_ || !decoder_->live || y >= height)
+        return nullptr;
+    Decoder& d = *decoder_;
+    if (d.batches.empty())
+        d.batches.resize(d.rowBytes * kBatchRows * 2);
+    const auto at = [&d](std::uint32_t r) {
+        return d.batches.data() + (std::size_t(r / kBatchRows % 2) * kBatchRows + r % kBatchRows) * d.rowBytes;
+    };
+    // Only the newest batch and the one before it are kept.
+    if (y < d.decodedRows && y / kBatchRows + 1 < (d.decodedRows - 1) / kBatchRows)
+        return nullptr;
+    while (y >= d.decodedRows) {
+        const std::uint32_t first = d.decodedRows;
+        const std::uint32_t count = std::min(kBatchRows, height - first);
+        std::uint8_t* targets[kBatchRows];
+        for (std::uint32_t r = 0; r < count; ++r)
+            targets[r] = at(first + r);
+        if (!decodeRows(d, targets, count))
+            return nullptr;
+    }
+    return at(y);
+}
+
+bool JpegRowReader::finish()
+{
+    if (!decoder_ || !decoder_->live)
+        return false;
+    if (height > 0 && !row(height - 1))
+        return false;
+    return finishDecoding(*decoder_);
+}
+
+bool JpegRowReader::readInto(Image& image)
+{
+    // Step 5: one block, and the rows decoded straight into it.
+    image.allocate(width, height, components);
+    bool decoded = decoder_ && decoder_->live;
+    for (std::uint32_t first = 0; decoded && first < height; first += kBatchRows) {
+        const std::uint32_t count = std::min(kBatchRows, height - first);
+        std::uint8_t* targets[kBatchRows];
+        for (std::uint32_t r = 0; r < count; ++r)
+            targets[r] = image.row(first + r);
+        decoded = decodeRows(*decoder_, targets, count);
+    }
+    // Step 7 happened above: the image took the codec's output size.
+    if (decoded && finishDecoding(*decoder_))
+        return true;
+    image.release();
+    return false;
+}
+
+bool loadJpeg(Image& image, const std::string& path, std::uint64_t maxPixels)
+{
+    JpegRowReader reader;
+    if (!reader.open(path, maxPixels)) {
         image.release();
         return false;
     }
-    return decodeJpeg(file.get(), image, maxPixels);
+    return reader.readInto(image);
 }
 
 bool saveJpeg(const Image& image, const std::string& path)

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "imaging/image.h"
+#include "imaging/row_source.h"
 
 namespace quorvane {
 
@@ -31,6 +32,38 @@ bool closeFile(FileHandle& file);
 // image empty. maxPixels, when not 0, refuses pictures whose header announces
 // more pixels than that (the fuzzer uses it; the system passes 0).
 bool loadJpeg(Image& image, const std::string& path, std::uint64_t maxPixels = 0);
+
+// The decoder of loadJpeg, same library calls and settings, for callers
+// that need only a few rows of the picture at a time: a filter fed from it
+// keeps the rows of its current window instead of the whole decoded block.
+// Rows are decoded a small batch at a time; the previous batch stays readable,
+// which is what RowSource promises.
+class JpegRowReader final : public RowSource {
+public:
+    JpegRowReader();
+    ~JpegRowReader() override;
+    JpegRowReader(const JpegRowReader&) = delete;
+    JpegRowReader& operator=(const JpegRowReader&) = delete;
+
+    // Opens the file and reads its header; afterwards width, height and
+    // components (3 for a CMYK file, converted row by row) are known. False
+    // when the file cannot be opened or is no picture this system handles.
+    bool open(const std::string& path, std::uint64_t maxPixels = 0);
+    const std::uint8_t* row(std::uint32_t y) override;
+    // Decodes the rows nobody asked for and ends the decoding: true when the
+    // whole picture decoded, so a picture that fails at its last row fails
+    // here as it would in loadJpeg.
+    bool finish();
+    // Decodes every row straight into image, replacing its block, then
+    // finishes; on failure the image is left empty.
+    bool readInto(Image& image);
+
+    // The codec state, defined beside the library calls.
+    struct Decoder;
+
+private:
+    std::unique_ptr<Decoder> decoder_;
+};
 
 // Encodes a 1- or 3-component image at quality 80, baseline, with libjpeg's
 // defaults for everything else. The file is created or truncated; after a

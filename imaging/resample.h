@@ -3,11 +3,11 @@
 #include <cstdint>
 
 #include "imaging/image.h"
+#include "imaging/row_source.h"
 // ResampleFilter: the filter codes stored in both settings files.
 #include "options/project_options.h"
 
 namespace quorvane {
-
 
 inline constexpr int kLanczosTableSize = 65536;
 
@@ -25,13 +25,31 @@ const float* lanczosTable();
 // 2 (Box) or 3 (Lanczos3), single-precision quantities and truncations
 // exactly as each filter states them. Any other code leaves the image
 // unchanged. Images with 1 component take the grey arithmetic, any other
-// count the colour arithmetic on every component.
+// count the colour arithmetic on every component. Windows and weights are
+// worked out once per pass and the separable filters keep only the rows
+// their current window needs; reference::resample (resample_reference.h) is
+// the plain version every byte is checked against.
 void resample(Image& image, int filter, std::uint32_t width, std::uint32_t height);
+
+// resample() reading from rows: target becomes the width × height picture
+// made with filter 0 to 3. width and height must not be 0 and the source
+// must hold at least one pixel. False, with target empty, when the source
+// failed to give a row or holds other than 1 or 3 components.
+bool resampleRows(RowSource& source, Image& target, int filter, std::uint32_t width,
+                  std::uint32_t height);
+
+// Whether the filters may use the vector instructions the processor offers
+// beyond the build's baseline (they are checked for at run time and give the
+// same bytes; the tests compare both ways). Allowed unless switched off.
+void allowVectorInstructions(bool allowed);
 
 // The aspect-preserving size that fits the box width × height; returns the
 // ratio r (source pixels per fitted pixel: above 1 shrinks). A box with a zero
 // side gives 0 × 0 (ratio infinity); an empty image gives 0 × 0 and ratio 0.
 double fitSize(const Image& image, std::uint32_t& width, std::uint32_t& height);
+// The same for a picture of sourceWidth × sourceHeight not yet decoded.
+double fitSize(std::uint32_t sourceWidth, std::uint32_t sourceHeight, std::uint32_t& width,
+               std::uint32_t& height);
 
 // The callers' rule: shrink with reduceFilter
 // when the ratio is above 1, otherwise enlarge (or keep) with magFilter.

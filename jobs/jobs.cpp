@@ -52,7 +52,7 @@ void runScanJob(Project& project, const std::string& rootText, GlobalOptions& gl
         host.projectOptionsCommand();
 }
 
-int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host)
+int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host, unsigned threads)
 {
     int unreadable = 0;
     if (project.root && project.options) {
@@ -68,7 +68,8 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host)
                                          [&](const std::string& sourcePath) {
                                              log.postStatus("Processing %s", sourcePath.c_str());
                                              host.progress(done++, total);
-                                         });
+                                         },
+                                         threads);
         host.progress(total, total);
     }
     log.jobDone = true;

@@ -20,8 +20,9 @@ void runScanJob(Project& project, const std::string& rootText, GlobalOptions& gl
                 StatusLog& log, JobHost& host);
 
 // Thumbnails, intermediate images and directory thumbnails of the whole album;
-// answers how many pictures could not be read.
-int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host);
+// answers how many pictures could not be read. threads: pictures made at the
+// same time, 0 for every hardware thread (or QUORVANE_THREADS).
+int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host, unsigned threads = 0);
 
 // Writes every "Comments.xml" of the album. False when there is no album or a
 // file could not be written (the state line then names the directory).
