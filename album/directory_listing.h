@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/ascii.h"
+
 namespace quorvane {
 
 enum class EntryKind {
@@ -21,12 +23,6 @@ struct DirectoryEntry {
 // fifos, devices and broken links are left out. False, with no entries, when
 // the directory cannot be listed.
 bool listDirectory(const std::string& path, std::vector<DirectoryEntry>& entries);
-
-// Names are compared ignoring ASCII case only: bytes of other scripts stay as they are.
-inline char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // The listing order: names compared ignoring ASCII case, ties broken byte by byte.
 bool listsBefore(std::string_view a, std::string_view b);

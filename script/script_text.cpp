@@ -29,17 +29,6 @@ bool skipSpaceAndSign(std::string_view& text)
 
 }  // namespace
 
-int hexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string_view skipBlanks(std::string_view text)
 {
     std::size_t at = 0;

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "foundation/ascii.h"
+
 namespace quorvane {
 
 // Small text readers shared by the commands' parse and execute.
@@ -26,9 +28,6 @@ int scanHex(std::string_view text);
 // The number formed by the leading decimal digits (no sign, no white space);
 // saturates at the largest int.
 int leadingDigits(std::string_view text);
-
-// The value of one hexadecimal digit of either case; -1 for anything else.
-int hexDigitValue(char c);
 
 constexpr bool isDigit(char c)
 {

@@ -10,6 +10,8 @@
 #include <system_error>
 #include <vector>
 
+#include "foundation/ascii.h"
+
 namespace quorvane {
 
 namespace {
@@ -17,21 +19,6 @@ namespace {
 // Names in the files are short; longer ones are cut rather than refused so
 // that a damaged file still yields the settings it holds.
 constexpr std::size_t kMaxReadNameLength = 63;
-
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-int hexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = lowerAscii(c);
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 std::string_view readName(const char* bytes, std::size_t from, std::size_t to)
 {
