@@ -186,9 +186,6 @@ bool ProjectOptions::save(const std::filesystem::path& path) const
     return document.save(path) == XmlOk;
 }
 
-}  // namespace quorvane
-
-namespace quorvane {
 
 bool setOptionByElementName(ProjectOptions& options, std::string_view element,
                             std::string_view value, std::string& error)
