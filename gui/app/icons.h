@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QIcon>
+
+namespace quorvane::gui {
+
+enum class IconKind {
+    Application,
+    Directory,
+    Picture,
+    Movie,
+    Status,
+    Idle,
+    Processing,
+};
+
+// The program's icons, drawn in code rather than loaded from files.
+QIcon drawnIcon(IconKind kind);
+
+}  // namespace quorvane::gui

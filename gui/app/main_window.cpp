@@ -1,0 +1,403 @@
+#include "gui/app/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "gui/app/album_tree_view.h"
+#include "gui/dialogs/dialog_parts.h"
+#include "gui/dialogs/dialog_units.h"
+#include "gui/app/display_text.h"
+#include "gui/app/icons.h"
+#include "gui/app/processing_window.h"
+#include "gui/app/prompts.h"
+#include "gui/app/status_bar.h"
+
+namespace quorvane::gui {
+
+namespace {
+
+constexpr int kTimerPeriodMs = 50;
+// About one minute of timer ticks between two autosave checks.
+constexpr int kAutosaveTicks = 1200;
+
+QGroupBox* groupWith(const QString& title, QLayout* layout)
+{
+    auto* group = new QGroupBox(title);
+    group->setLayout(layout);
+    return group;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Prompts& prompts, std::filesystem::path globalOptionsFile, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint),
+      prompts_(prompts), globalOptionsFile_(std::move(globalOptionsFile)), host_(*this)
+{
+    globalOptions_.load(globalOptionsFile_);
+
+    setWindowTitle(QStringLiteral("Quorvane"));
+    setWindowIcon(drawnIcon(IconKind::Application));
+    setAcceptDrops(true);
+    buildWindow();
+    buildMenu();
+    statusBar_ = new StatusBar(this);
+    setStatusBar(statusBar_);
+    log_.setSink(statusBar_);
+    processingWindow_ = new ProcessingWindow(this);
+    fillRootList();
+    connectTree();
+    connect(this, &MainWindow::fileSelected, this,
+            [this](AlbumPicture* file) { preview_.previewFile(*file, project_.options.get()); });
+
+    timer_ = new QTimer(this);
+    connect(timer_, &QTimer::timeout, this, &MainWindow::timerTick);
+    timer_->start(kTimerPeriodMs);
+
+    updateControls();
+    const QSize client = dialogUnits(*this, 484, 231);
+    setFixedSize(client.width(),
+                 client.height() + menuBar()->sizeHint().height() + statusBar_->sizeHint().height());
+    if (const QScreen* display = screen())
+        move(display->availableGeometry().center() - rect().center());
+}
+
+MainWindow::~MainWindow()
+{
+    jobs_.waitForEnd();
+    log_.setSink(nullptr);
+}
+
+template <typename Command>
+QPushButton* MainWindow::addButton(const QString& text, const char* name, Command command)
+{
+    auto* button = named(new QPushButton(text), name);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, command);
+    return button;
+}
+
+void MainWindow::buildWindow()
+{
+    rootCombo_ = named(new QComboBox, "rootCombo");
+    rootCombo_->setEditable(true);
+    rootCombo_->setInsertPolicy(QComboBox::NoInsert);
+    rootCombo_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // Folders dropped anywhere on the window land in the main window's handler.
+    rootCombo_->lineEdit()->setAcceptDrops(false);
+    auto* rootRow = new QHBoxLayout;
+    rootRow->addWidget(rootCombo_, 1);
+    QPushButton* browse = addButton(QStringLiteral("..."), "browseButton", &MainWindow::browseForRoot);
+    browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+    rootRow->addWidget(browse);
+    rootRow->addWidget(
+        addButton(QStringLiteral("Scan"), "scanButton", [this] { startJob(WorkerJob::Scan); }));
+
+    tree_ = named(new QTreeWidget, "albumTree");
+    tree_->setHeaderHidden(true);
+    tree_->setRootIsDecorated(true);
+    tree_->setUniformRowHeights(true);
+    auto* treeBox = new QVBoxLayout;
+    treeBox->addWidget(tree_);
+
+    commentEdit_ = named(new QPlainTextEdit, "commentEdit");
+    // Tab moves on to the next control, as in the other fields of the window.
+    commentEdit_->setTabChangesFocus(true);
+    commentEdit_->setAcceptDrops(false);
+    commentEdit_->viewport()->setAcceptDrops(false);
+    auto* commentBox = new QVBoxLayout;
+    commentBox->addWidget(commentEdit_);
+
+    auto* controls = new QGridLayout;
+    QPushButton* thumbnails = addButton(QStringLiteral("Generate Thumbnails"), "generateThumbnailsButton",
+                                        [this] { startJob(WorkerJob::Thumbnails); });
+    QPushButton* force = addButton(QStringLiteral("Force Thumbnails Generation"), "forceThumbnailsButton",
+                                   &MainWindow::forceThumbnails);
+    QPushButton* pages = addButton(QStringLiteral("Generate Pages"), "generatePagesButton",
+                                   [this] { startJob(WorkerJob::Html); });
+    QPushButton* save =
+        addButton(QStringLiteral("Save Comments"), "saveCommentsButton", &MainWindow::saveComments);
+    QPushButton* upload =
+        addButton(QStringLiteral("Upload To FTP"), "uploadButton", &MainWindow::uploadToFtp);
+    QPushButton* options = addButton(QStringLiteral("Project Options"), "projectOptionsButton",
+                                     &MainWindow::projectOptionsCommand);
+    QPushButton* skin = addButton(QStringLiteral("Adjust skin parameters"), "skinParametersButton",
+                                  &MainWindow::skinParametersCommand);
+    // Saving sits right below the comment box; the rest pair up by subject.
+    controls->addWidget(save, 0, 0, 1, 2);
+    controls->addWidget(thumbnails, 1, 0);
+    controls->addWidget(force, 1, 1);
+    controls->addWidget(pages, 2, 0);
+    controls->addWidget(upload, 2, 1);
+    controls->addWidget(options, 3, 0);
+    controls->addWidget(skin, 3, 1);
+    projectButtons_ = {save, options};
+    generationButtons_ = {thumbnails, upload, force, pages, skin};
+
+    auto* rightColumn = new QVBoxLayout;
+    rightColumn->addWidget(groupWith(QStringLiteral("Selected Picture Comments"), commentBox), 1);
+    rightColumn->addWidget(groupWith(QStringLiteral("Controls"), controls));
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(groupWith(QStringLiteral("Scanned Tree"), treeBox), 1);
+    body->addLayout(rightColumn, 1);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(groupWith(QStringLiteral("Root web directory"), rootRow));
+    layout->addLayout(body, 1);
+    setCentralWidget(central);
+}
+
+void MainWindow::buildMenu()
+{
+    const auto addAction = [this](QMenu* menu, const QString& text, const char* name) {
+        return named(menu->addAction(text), name);
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    QAction* select = addAction(file, QStringLiteral("Select Directory"), "selectDirectoryAction");
+    QAction* scan = addAction(file, QStringLiteral("Scan Directory"), "scanDirectoryAction");
+    QAction* save = addAction(file, QStringLiteral("Save Comments"), "saveCommentsAction");
+    file->addSeparator();
+    QAction* quit = addAction(file, QStringLiteral("Quit"), "quitAction");
+
+    QMenu* process = menuBar()->addMenu(QStringLiteral("Process"));
+    QAction* thumbnails =
+        addAction(process, QStringLiteral("Generate Thumbnails"), "generateThumbnailsAction");
+    QAction* force =
+        addAction(process, QStringLiteral("Force Thumbnails generation"), "forceThumbnailsAction");
+    process->addSeparator();
+    QAction* html = addAction(process, QStringLiteral("Generate HTML"), "generateHtmlAction");
+    process->addSeparator();
+    QAction* clean = addAction(process, QStringLiteral("Clean Project"), "cleanProjectAction");
+
+    QMenu* ftp = menuBar()->addMenu(QStringLiteral("FTP"));
+    QAction* upload = addAction(ftp, QStringLiteral("Upload to FTP"), "uploadAction");
+
+    QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
+    QAction* project = addAction(options, QStringLiteral("Project Options"), "projectOptionsAction");
+    QAction* global = addAction(options, QStringLiteral("Global Options"), "globalOptionsAction");
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("?"));
+    QAction* about = addAction(help, QStringLiteral("About"), "aboutAction");
+
+    connect(select, &QAction::triggered, this, &MainWindow::browseForRoot);
+    connect(scan, &QAction::triggered, this, [this] { startJob(WorkerJob::Scan); });
+    connect(save, &QAction::triggered, this, &MainWindow::saveComments);
+    connect(quit, &QAction::triggered, this, &MainWindow::close);
+    connect(thumbnails, &QAction::triggered, this, [this] { startJob(WorkerJob::Thumbnails); });
+    connect(force, &QAction::triggered, this, &MainWindow::forceThumbnails);
+    connect(html, &QAction::triggered, this, [this] { startJob(WorkerJob::Html); });
+    connect(clean, &QAction::triggered, this, &MainWindow::cleanProject);
+    connect(upload, &QAction::triggered, this, &MainWindow::uploadToFtp);
+    connect(project, &QAction::triggered, this, &MainWindow::projectOptionsCommand);
+    connect(global, &QAction::triggered, this, &MainWindow::globalOptionsCommand);
+    connect(about, &QAction::triggered, this, &MainWindow::aboutCommand);
+
+    projectActions_ = {save, clean, project};
+    generationActions_ = {thumbnails, force, html, upload};
+}
+
+void MainWindow::connectTree()
+{
+    connect(tree_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+                onTreeSelectionChanged(albumNodeOf(previous), albumNodeOf(current));
+            });
+}
+
+void MainWindow::fillRootList()
+{
+    const QString typed = rootCombo_->currentText();
+    rootCombo_->clear();
+    for (const std::string& root : globalOptions_.recentRoots)
+        rootCombo_->addItem(QString::fromStdString(root));
+    rootCombo_->setEditText(typed);
+}
+
+void MainWindow::updateControls()
+{
+    const bool active = project_.projectActive;
+    const bool valid = active && project_.optionsValid();
+    for (QWidget* button : projectButtons_)
+        button->setEnabled(active);
+    for (QAction* action : projectActions_)
+        action->setEnabled(active);
+    for (QWidget* button : generationButtons_)
+        button->setEnabled(valid);
+    for (QAction* action : generationActions_)
+        action->setEnabled(valid);
+    commentEdit_->setEnabled(project_.selectedNode != nullptr);
+}
+
+void MainWindow::rebuildTreeView()
+{
+    // The entry being edited keeps what was typed for it.
+    if (project_.selectedNode)
+        onTreeSelectionChanged(project_.selectedNode, nullptr);
+    {
+        const QSignalBlocker blocker(tree_);
+        tree_->clear();
+        if (project_.root)
+            fillAlbumTree(*tree_, *project_.root);
+    }
+    commentEdit_->clear();
+    commentEdit_->document()->setModified(false);
+    updateControls();
+}
+
+void MainWindow::albumChanged()
+{
+    rebuildTreeView();
+    fillRootList();
+}
+
+void MainWindow::foldCommentModification()
+{
+    if (commentEdit_->document()->isModified())
+        project_.commentsModified = true;
+}
+
+std::optional<std::string> MainWindow::pendingComment() const
+{
+    return commentEdit_->toPlainText().toStdString();
+}
+
+void MainWindow::onTreeSelectionChanged(AlbumNode* oldNode, AlbumNode* newNode)
+{
+    if (oldNode) {
+        // Written back whether or not it was edited, cut to what the box holds.
+        const std::string text = commentEdit_->toPlainText().toStdString();
+        oldNode->setComment(cutUtf8(text, kMaxCommentLength));
+    }
+    project_.selectedNode = newNode;
+    if (newNode) {
+        foldCommentModification();
+        commentEdit_->setPlainText(displayText(newNode->commentText()));
+        commentEdit_->document()->setModified(false);
+        if (newNode->isFile)
+            emit fileSelected(static_cast<AlbumPicture*>(newNode));
+    }
+    updateControls();
+}
+
+bool MainWindow::confirmDiscardComments()
+{
+    foldCommentModification();
+    if (!project_.commentsModified)
+        return true;
+    return prompts_.askYesNo(this, QStringLiteral("Comments unsaved"),
+                             QStringLiteral("Comments have been modified but not saved\n"
+                                            "Are you sure you want to continue ?"),
+                             MessageIcon::Warning);
+}
+
+void MainWindow::timerTick()
+{
+    if (++tickCount_ > kAutosaveTicks) {
+        // While a job owns the album tree the check waits for the next tick.
+        if (!jobs_.running()) {
+            foldCommentModification();
+            if (globalOptions_.autoSave && project_.commentsModified)
+                saveComments();
+            tickCount_ = 0;
+        }
+    }
+    if (log_.jobDone.exchange(false))
+        closeProcessingWindow();
+    preview_.timerTick();
+}
+
+bool MainWindow::processing() const
+{
+    return processing_;
+}
+
+void MainWindow::showProcessingWindow()
+{
+    processing_ = true;
+    // Over the middle of the window it stands for.
+    processingWindow_->move(frameGeometry().center() - processingWindow_->rect().center());
+    processingWindow_->show();
+    processingWindow_->raise();
+    centralWidget()->setEnabled(false);
+    menuBar()->setEnabled(false);
+    log_.setBusy(true);
+}
+
+void MainWindow::closeProcessingWindow()
+{
+    if (processing_) {
+        processing_ = false;
+        centralWidget()->setEnabled(true);
+        menuBar()->setEnabled(true);
+        processingWindow_->hide();
+        raise();
+        activateWindow();
+    }
+    log_.setBusy(false);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (processing() || jobs_.running()) {
+        event->ignore();
+        return;
+    }
+    if (!confirmDiscardComments()) {
+        log_.postStatus("Canceled, please save your comments");
+        event->ignore();
+        return;
+    }
+    globalOptions_.save(globalOptionsFile_);
+    event->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!processing() && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    if (urls.size() > 1) {
+        prompts_.message(this, QStringLiteral("Too many entries"),
+                         QStringLiteral("Please drag only one directory at once."), MessageIcon::Information);
+        return;
+    }
+    if (urls.isEmpty())
+        return;
+    const QString path = urls.front().toLocalFile();
+    std::error_code error;
+    const std::filesystem::path entry = path.toStdString();
+    if (path.isEmpty() ||
+        (std::filesystem::exists(entry, error) && !std::filesystem::is_directory(entry, error))) {
+        prompts_.message(this, QStringLiteral("Wrong drag"), QStringLiteral("Please drag only directories."),
+                         MessageIcon::Warning);
+        return;
+    }
+    rootCombo_->setEditText(path);
+}
+
+}  // namespace quorvane::gui

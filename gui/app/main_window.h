@@ -1,0 +1,139 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QMainWindow>
+
+#include "gui/app/job_runner.h"
+#include "gui/app/window_job_host.h"
+#include "jobs/project.h"
+#include "jobs/status_log.h"
+#include "options/global_options.h"
+#include "gui/preview/previewer.h"
+
+class QAction;
+class QComboBox;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace quorvane::gui {
+
+class Prompts;
+class ProcessingWindow;
+class StatusBar;
+
+// The four long operations, each run on the worker thread.
+enum class WorkerJob {
+    Scan,
+    Thumbnails,
+    ForcedThumbnails,
+    Html,
+};
+
+// The one window of the program: the album root, the scanned tree, the
+// comment of the selected entry, the command buttons, the menu and the status
+// bar. It owns the project and the global settings and hands the long
+// operations to the worker thread.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(Prompts& prompts, std::filesystem::path globalOptionsFile = kGlobalOptionsFileName,
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    const Project& project() const { return project_; }
+    const GlobalOptions& globalOptions() const { return globalOptions_; }
+    StatusLog& statusLog() { return log_; }
+    const StatusBar& statusBarWidget() const { return *statusBar_; }
+    Prompts& prompts() { return prompts_; }
+    // The "Photo Preview" window of the selected picture or movie.
+    Previewer& previewer() { return preview_; }
+    // True while the Processing window covers the window.
+    bool processing() const;
+    // True until the worker thread of the last job has returned.
+    bool jobRunning() const { return jobs_.running(); }
+
+    void rebuildTreeView();
+    void updateControls();
+    // True to go on although comments were edited and not saved.
+    bool confirmDiscardComments();
+    // One tick of the 50 ms timer: autosave about once a minute, job end,
+    // preview repaints after a movie starts.
+    void timerTick();
+
+    // What the worker's host asks of the window, always on the window thread.
+    std::optional<std::string> pendingComment() const;
+    void albumChanged();
+
+    // The commands of the menu and the buttons.
+    void browseForRoot();
+    void startJob(WorkerJob job);
+    void saveComments();
+    void forceThumbnails();
+    void cleanProject();
+    void uploadToFtp();
+    void projectOptionsCommand();
+    void globalOptionsCommand();
+
+public slots:
+    // The Skin Parameters window and the About box open from here.
+    void skinParametersCommand();
+    void aboutCommand();
+
+signals:
+    // A picture or movie became the selected entry; the preview shows it.
+    void fileSelected(AlbumPicture* file);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildMenu();
+    template <typename Command>
+    QPushButton* addButton(const QString& text, const char* name, Command command);
+    void connectTree();
+    void fillRootList();
+    void onTreeSelectionChanged(AlbumNode* oldNode, AlbumNode* newNode);
+    void foldCommentModification();
+    void showProcessingWindow();
+    void closeProcessingWindow();
+    void runJob(WorkerJob job, const std::string& rootText);
+    void saveProjectOptions();
+
+    Prompts& prompts_;
+    std::filesystem::path globalOptionsFile_;
+    GlobalOptions globalOptions_;
+    Project project_;
+    StatusLog log_;
+    WindowJobHost host_;
+    JobRunner jobs_;
+    int tickCount_ = 0;
+    Previewer preview_{globalOptions_, log_};
+
+    QComboBox* rootCombo_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    QPlainTextEdit* commentEdit_ = nullptr;
+    StatusBar* statusBar_ = nullptr;
+    QTimer* timer_ = nullptr;
+    ProcessingWindow* processingWindow_ = nullptr;
+    bool processing_ = false;
+
+    // Enabled while a project is active.
+    QList<QWidget*> projectButtons_;
+    QList<QAction*> projectActions_;
+    // Enabled while a project is active and its options are valid.
+    QList<QWidget*> generationButtons_;
+    QList<QAction*> generationActions_;
+};
+
+}  // namespace quorvane::gui

@@ -1,0 +1,135 @@
+#include <QComboBox>
+#include <QPlainTextEdit>
+
+#include "album/sorting.h"
+#include "gui/dialogs/about_box.h"
+#include "gui/app/main_window.h"
+#include "gui/app/prompts.h"
+#include "jobs/jobs.h"
+#include "options/clean_project.h"
+#include "gui/dialogs/clean_project_dialog.h"
+#include "gui/dialogs/global_options_dialog.h"
+#include "gui/dialogs/project_options_dialog.h"
+#include "script/html_generation.h"
+#include "gui/dialogs/skin_parameters_window.h"
+
+namespace quorvane::gui {
+
+void MainWindow::browseForRoot()
+{
+    log_.postStatus("Select a root for the album");
+    const QString path = prompts_.chooseDirectory(this, QStringLiteral("Select directory to process"));
+    if (path.isEmpty()) {
+        log_.postStatus("No path specified");
+        return;
+    }
+    rootCombo_->setEditText(path);
+    log_.postStatus("Path selected");
+}
+
+void MainWindow::startJob(WorkerJob job)
+{
+    // A finished job's thread may still be returning from its last message.
+    jobs_.waitForEnd();
+    const std::string rootText = rootCombo_->currentText().toStdString();
+    showProcessingWindow();
+    jobs_.start([this, job, rootText] { runJob(job, rootText); });
+}
+
+void MainWindow::runJob(WorkerJob job, const std::string& rootText)
+{
+    switch (job) {
+    case WorkerJob::Scan:
+        runScanJob(project_, rootText, globalOptions_, log_, host_);
+        break;
+    case WorkerJob::Thumbnails:
+        runThumbnailJob(project_, false, log_, host_);
+        break;
+    case WorkerJob::ForcedThumbnails:
+        runThumbnailJob(project_, true, log_, host_);
+        break;
+    case WorkerJob::Html:
+        generateHtml(project_, log_, host_);
+        break;
+    }
+}
+
+void MainWindow::saveComments()
+{
+    if (saveCommentsOperation(project_, log_, host_))
+        commentEdit_->document()->setModified(false);
+}
+
+void MainWindow::forceThumbnails()
+{
+    if (prompts_.askYesNo(this, QStringLiteral("Please confirm"),
+                          QStringLiteral("You are about to force all thumbnails regeneration.\n"
+                                         "This is only useful when you want to change thumbnails\n"
+                                         "resolution for instance.\n"
+                                         "Are you sure you want to continue ?"),
+                          MessageIcon::Warning))
+        startJob(WorkerJob::ForcedThumbnails);
+}
+
+void MainWindow::cleanProject()
+{
+    if (!project_.options || !project_.root)
+        return;
+    if (project_.options->useDestPath) {
+        prompts_.message(this, QStringLiteral("Information"),
+                         QString::fromUtf8(kDestinationFolderCleanRefusal), MessageIcon::Information);
+        return;
+    }
+    CleanProjectDialog dialog(*project_.root, prompts_, this);
+    dialog.exec();
+}
+
+void MainWindow::uploadToFtp()
+{
+    prompts_.message(this, QStringLiteral("Not implemented"),
+                     QStringLiteral("Sorry, this feature is not yet implemented."), MessageIcon::Information);
+}
+
+void MainWindow::projectOptionsCommand()
+{
+    if (project_.options && editProjectOptions(*project_.options, prompts_, this)) {
+        saveProjectOptions();
+        if (project_.options->sortMethodChanged && project_.root) {
+            log_.postStatus("Sorting tree, please wait");
+            resortTree(*project_.root, project_.options->sortMethod);
+            project_.options->sortMethodChanged = 0;
+            rebuildTreeView();
+            log_.postStatus("Sorting completed");
+        }
+    }
+    updateControls();
+}
+
+void MainWindow::saveProjectOptions()
+{
+    const std::filesystem::path path = project_.optionsPath();
+    // Without the file the next scan would ask for the options again.
+    if (!project_.options->save(path))
+        log_.postStatus("Project options NOT saved: cannot write %s", path.c_str());
+}
+
+void MainWindow::globalOptionsCommand()
+{
+    editGlobalOptions(globalOptions_, this);
+}
+
+void MainWindow::skinParametersCommand()
+{
+    if (!project_.options)
+        return;
+    editSkinParameters(*project_.options, project_.options->skinName, this, messageFunction(prompts_));
+    // Saved whatever the user did in the window.
+    saveProjectOptions();
+}
+
+void MainWindow::aboutCommand()
+{
+    showAboutBox(this);
+}
+
+}  // namespace quorvane::gui

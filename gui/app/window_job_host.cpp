@@ -1,0 +1,50 @@
+#include "gui/app/window_job_host.h"
+
+#include <QString>
+
+#include "gui/app/gui_thread.h"
+#include "gui/app/main_window.h"
+#include "gui/app/prompts.h"
+
+namespace quorvane::gui {
+
+namespace {
+
+QString toQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+bool WindowJobHost::confirmDiscardComments()
+{
+    bool goOn = false;
+    runOnThreadOf(&window_, [&] { goOn = window_.confirmDiscardComments(); });
+    return goOn;
+}
+
+void WindowJobHost::showMessage(std::string_view title, std::string_view text, MessageIcon icon)
+{
+    runOnThreadOf(&window_,
+                  [&] { window_.prompts().message(&window_, toQString(title), toQString(text), icon); });
+}
+
+void WindowJobHost::projectOptionsCommand()
+{
+    runOnThreadOf(&window_, [&] { window_.projectOptionsCommand(); });
+}
+
+std::optional<std::string> WindowJobHost::pendingComment()
+{
+    std::optional<std::string> text;
+    runOnThreadOf(&window_, [&] { text = window_.pendingComment(); });
+    return text;
+}
+
+void WindowJobHost::albumChanged()
+{
+    runOnThreadOf(&window_, [&] { window_.albumChanged(); });
+}
+
+}  // namespace quorvane::gui

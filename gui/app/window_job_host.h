@@ -1,0 +1,25 @@
+#pragma once
+
+#include "jobs/job_host.h"
+
+namespace quorvane::gui {
+
+class MainWindow;
+
+// What a job asks of the program, answered by the main window on its own
+// thread while the worker waits.
+class WindowJobHost final : public JobHost {
+public:
+    explicit WindowJobHost(MainWindow& window) : window_(window) {}
+
+    bool confirmDiscardComments() override;
+    void showMessage(std::string_view title, std::string_view text, MessageIcon icon) override;
+    void projectOptionsCommand() override;
+    std::optional<std::string> pendingComment() override;
+    void albumChanged() override;
+
+private:
+    MainWindow& window_;
+};
+
+}  // namespace quorvane::gui
