@@ -5,7 +5,7 @@
 
 #include "album/album_tree.h"
 #include "album/tree_walk.h"
-#include "imaging/exif_reader.h"
+#include "album/shot_time.h"
 #include "options/project_options.h"
 
 namespace quorvane {

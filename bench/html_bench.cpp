@@ -22,7 +22,7 @@
 #include "bench/bench_support.h"
 #include "jobs/jobs.h"
 #include "options/global_options.h"
-#include "script/html_generation.h"
+#include "jobs/html_generation.h"
 
 namespace fs = std::filesystem;
 using namespace quorvane;

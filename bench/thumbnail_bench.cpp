@@ -28,7 +28,7 @@
 #include "bench/bench_support.h"
 #include "imaging/resample.h"
 #include "imaging/resample_reference.h"
-#include "imaging/thumbnail_generator.h"
+#include "jobs/thumbnail_generator.h"
 #include "jobs/jobs.h"
 #include "options/global_options.h"
 

@@ -15,10 +15,11 @@
 #include "album/directory_listing.h"
 #include "cli/terminal_host.h"
 #include "imaging/exif_reader.h"
+#include "jobs/clean_project.h"
+#include "jobs/html_generation.h"
 #include "jobs/jobs.h"
-#include "options/clean_project.h"
 #include "options/global_options.h"
-#include "script/html_generation.h"
+#include "script/exif_variables.h"
 #include "script/skins.h"
 
 namespace quorvane::cli {

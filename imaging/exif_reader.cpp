@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -11,9 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "album/album_tree.h"
 #include "foundation/chunk_buffer.h"
-#include "script/script_variable.h"
+#include "foundation/format.h"
 
 namespace quorvane {
 
@@ -110,22 +108,6 @@ constexpr int kInteropPointer = 0xA005;
 constexpr int kOrientation = 0x0112;
 constexpr int kFlash = 0x9209;
 constexpr int kApertureValue = 0x9202;
-constexpr int kDateTimeOriginal = 0x9003;
-
-enum ExifType : int {
-    TypeByte = 1,
-    TypeAscii = 2,
-    TypeShort = 3,
-    TypeLong = 4,
-    TypeRational = 5,
-    TypeSByte = 6,
-    TypeUndefined = 7,
-    TypeSShort = 8,
-    TypeSLong = 9,
-    TypeSRational = 10,
-    TypeFloat = 11,
-    TypeDouble = 12,
-};
 
 constexpr const char* kOrientationTexts[] = {
     "Top-Left", "Top-Right", "Bottom-Right", "Bottom-Left",
@@ -171,26 +153,6 @@ std::size_t typeSize(int type)
     default:
         return 0;
     }
-}
-
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-
-std::string format(const char* pattern, ...)
-{
-    va_list args;
-    va_start(args, pattern);
-    va_list again;
-    va_copy(again, args);
-    const int length = std::vsnprintf(nullptr, 0, pattern, args);
-    va_end(args);
-    std::string text;
-    if (length > 0) {
-        text.resize(static_cast<std::size_t>(length) + 1);
-        std::vsnprintf(text.data(), text.size(), pattern, again);
-        text.resize(static_cast<std::size_t>(length));
-    }
-    va_end(again);
-    return text;
 }
 
 // The TIFF structure inside one APP1 payload. Every read is checked against
@@ -349,7 +311,7 @@ void TiffWalker::deliver(int tag, int type, std::size_t value)
         // APEX aperture to F-number; a zero denominator has no F-number.
         const std::string text = denominator == 0
             ? std::string()
-            : format("%.1f", std::pow(1.414199948310852,
+            : formatText("%.1f", std::pow(1.414199948310852,
                                       static_cast<double>(numerator) / denominator));
         deliverText(tag, TypeAscii, text);
         return;
@@ -377,10 +339,10 @@ void TiffWalker::deliver(int tag, int type, std::size_t value)
         deliverNumber(tag, type, static_cast<std::int32_t>(u32(value)));
         break;
     case TypeRational:
-        deliverText(tag, type, format("%u/%u", u32(value), u32(value + 4)));
+        deliverText(tag, type, formatText("%u/%u", u32(value), u32(value + 4)));
         break;
     case TypeSRational:
-        deliverText(tag, type, format("%d/%d", static_cast<std::int32_t>(u32(value)),
+        deliverText(tag, type, formatText("%d/%d", static_cast<std::int32_t>(u32(value)),
                                       static_cast<std::int32_t>(u32(value + 4))));
         break;
     case TypeFloat: {
@@ -560,51 +522,6 @@ void readExifFromBytes(const unsigned char* data, std::size_t size, const ExifVi
         return step;
     });
     scanForExif(reader, visitor);
-}
-
-void collectExifVariables(AlbumPicture& picture)
-{
-    readExif(picture.fullPath(), [&picture](const ExifValue& value) {
-        const char* name = exifTagName(value.tag);
-        if (!name)
-            return;
-        const std::string variableName = std::string("Exif_") + name;
-        std::unique_ptr<ScriptVariable> variable;
-        switch (value.type) {
-        case TypeByte: case TypeShort: case TypeSByte: case TypeSShort: case TypeSLong:
-            variable = std::make_unique<ScriptVariable>(VarInt, variableName);
-            variable->setInt(static_cast<int>(value.integer));
-            break;
-        case TypeLong:
-            variable = std::make_unique<ScriptVariable>(VarString, variableName);
-            variable->setText(format("%u", static_cast<unsigned>(value.integer)));
-            break;
-        case TypeAscii: case TypeRational: case TypeSRational:
-            variable = std::make_unique<ScriptVariable>(VarString, variableName);
-            variable->setText(value.text);
-            break;
-        case TypeFloat: case TypeDouble:
-            variable = std::make_unique<ScriptVariable>(VarString, variableName);
-            variable->setText(format("%.2f", value.real));
-            break;
-        default:
-            return;
-        }
-        picture.exifVariables.append(std::move(variable));
-    });
-}
-
-std::string readShotTime(AlbumPicture& picture)
-{
-    if (!picture.shotTime) {
-        readExif(picture.fullPath(), [&picture](const ExifValue& value) {
-            // Only a text can be a shot time; a later occurrence replaces an earlier one.
-            if (value.tag == kDateTimeOriginal &&
-                (value.type == TypeAscii || value.type == TypeRational || value.type == TypeSRational))
-                picture.shotTime = std::string(value.text);
-        });
-    }
-    return picture.shotTime.value_or(std::string());
 }
 
 }  // namespace quorvane

@@ -10,7 +10,24 @@
 
 namespace quorvane {
 
-class AlbumPicture;
+// The TIFF type codes of an entry.
+enum ExifType : int {
+    TypeByte = 1,
+    TypeAscii = 2,
+    TypeShort = 3,
+    TypeLong = 4,
+    TypeRational = 5,
+    TypeSByte = 6,
+    TypeUndefined = 7,
+    TypeSShort = 8,
+    TypeSLong = 9,
+    TypeSRational = 10,
+    TypeFloat = 11,
+    TypeDouble = 12,
+};
+
+// The tag of the shot time, a text.
+constexpr int kDateTimeOriginal = 0x9003;
 
 // One decoded entry as handed to a visitor. Which member carries the value
 // depends on the type code: integer for BYTE, SHORT, LONG, SBYTE, SSHORT and
@@ -41,11 +58,5 @@ void readExif(const std::filesystem::path& path, const ExifVisitor& visitor);
 void readExifFromBytes(const unsigned char* data, std::size_t size, const ExifVisitor& visitor);
 // Parses one APP1 payload (starting with "Exif\0\0").
 void parseExifSegment(const unsigned char* payload, std::size_t size, const ExifVisitor& visitor);
-
-// Appends one ScriptVariable per named tag to picture.exifVariables.
-void collectExifVariables(AlbumPicture& picture);
-// DateTimeOriginal text; stored in picture.shotTime when found, "" otherwise
-// (re-read next time).
-std::string readShotTime(AlbumPicture& picture);
 
 }  // namespace quorvane

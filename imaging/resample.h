@@ -4,10 +4,17 @@
 
 #include "imaging/image.h"
 #include "imaging/row_source.h"
-// ResampleFilter: the filter codes stored in both settings files.
-#include "options/project_options.h"
 
 namespace quorvane {
+
+// The resampling filter codes, as stored in both settings files.
+enum ResampleFilter : int {
+    FilterPoint = 0,
+    FilterBilinear = 1,
+    FilterBox = 2,
+    FilterLanczos3 = 3,
+    FilterNone = 4,
+};
 
 inline constexpr int kLanczosTableSize = 65536;
 

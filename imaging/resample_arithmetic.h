@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "imaging/image.h"
-#include "options/project_options.h"
+#include "imaging/resample.h"
 
 namespace quorvane::resampling {
 

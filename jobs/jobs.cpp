@@ -4,7 +4,7 @@
 #include "album/directory_listing.h"
 #include "album/scan.h"
 #include "album/tree_walk.h"
-#include "imaging/thumbnail_generator.h"
+#include "jobs/thumbnail_generator.h"
 #include "options/global_options.h"
 
 namespace quorvane {

@@ -5,18 +5,10 @@
 #include <string_view>
 #include <vector>
 
-#include "script/script_variable.h"
+#include "foundation/script_variable.h"
+#include "imaging/resample.h"
 
 namespace quorvane {
-
-// Resampling filter codes shared by both settings files.
-enum ResampleFilter : int {
-    FilterPoint = 0,
-    FilterBilinear = 1,
-    FilterBox = 2,
-    FilterLanczos3 = 3,
-    FilterNone = 4,
-};
 
 // File sorting methods, equal to the index in the options dialog's list.
 enum SortMethod : int {

@@ -4,6 +4,7 @@
 
 #include "album/album_tree.h"
 #include "imaging/exif_reader.h"
+#include "script/exif_variables.h"
 #include "script/script_context.h"
 
 namespace quorvane {

@@ -7,7 +7,7 @@
 #include "foundation/chunk_buffer.h"
 #include "foundation/object_list.h"
 #include "script/script_error.h"
-#include "script/script_variable.h"
+#include "foundation/script_variable.h"
 
 namespace quorvane {
 

@@ -10,7 +10,7 @@
 #include "foundation/chunk_buffer.h"
 #include "script/script_command.h"
 #include "script/script_error.h"
-#include "script/script_variable.h"
+#include "foundation/script_variable.h"
 
 namespace quorvane {
 

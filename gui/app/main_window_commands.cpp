@@ -6,11 +6,11 @@
 #include "gui/app/main_window.h"
 #include "gui/app/prompts.h"
 #include "jobs/jobs.h"
-#include "options/clean_project.h"
+#include "jobs/clean_project.h"
 #include "gui/dialogs/clean_project_dialog.h"
 #include "gui/dialogs/global_options_dialog.h"
 #include "gui/dialogs/project_options_dialog.h"
-#include "script/html_generation.h"
+#include "jobs/html_generation.h"
 #include "gui/dialogs/skin_parameters_window.h"
 
 namespace quorvane::gui {

@@ -8,7 +8,7 @@
 
 #include "gui/dialogs/dialog_parts.h"
 #include "gui/app/prompts.h"
-#include "options/clean_project.h"
+#include "jobs/clean_project.h"
 
 namespace quorvane::gui {
 

@@ -15,7 +15,7 @@
 #include <algorithm>
 
 #include "gui/dialogs/color_math.h"
-#include "script/script_variable.h"
+#include "foundation/script_variable.h"
 
 namespace quorvane::gui {
 

@@ -13,7 +13,6 @@ class ScriptVariable;
 
 namespace quorvane::gui {
 
-
 // The "Color Editor" dialog for one colour variable: the colour is picked by
 // clicking or dragging in the colour field, scaled by the "Luminosity"
 // slider or typed as three components. OK stores the colour shown in the

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "jobs/job_host.h"
-#include "script/script_variable.h"
+#include "foundation/script_variable.h"
 
 class QLineEdit;
 class QPushButton;
@@ -18,7 +18,6 @@ class ProjectOptions;
 }  // namespace quorvane
 
 namespace quorvane::gui {
-
 
 // How the window tells the user something: the program's message boxes, a
 // recorder in the tests.

@@ -5,7 +5,7 @@
 
 #include "imaging/jpeg_io.h"
 #include "imaging/resample.h"
-#include "imaging/thumbnail_generator.h"
+#include "jobs/thumbnail_generator.h"
 
 namespace quorvane::gui {
 

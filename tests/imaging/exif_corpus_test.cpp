@@ -7,7 +7,9 @@
 #include <utility>
 
 #include "album/album_tree.h"
-#include "script/script_variable.h"
+#include "album/shot_time.h"
+#include "foundation/script_variable.h"
+#include "script/exif_variables.h"
 #include "tests/support/test_support.h"
 
 namespace quorvane {

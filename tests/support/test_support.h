@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "script/script_variable.h"
+#include "foundation/script_variable.h"
 
 namespace quorvane::test {
 

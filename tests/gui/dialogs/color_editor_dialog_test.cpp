@@ -12,7 +12,7 @@
 #include <QTest>
 
 #include "gui/dialogs/color_math.h"
-#include "script/script_variable.h"
+#include "foundation/script_variable.h"
 #include "gui/app_test_support.h"
 
 namespace quorvane::gui {

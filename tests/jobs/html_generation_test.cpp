@@ -1,4 +1,4 @@
-#include "script/html_generation.h"
+#include "jobs/html_generation.h"
 
 #include <gtest/gtest.h>
 

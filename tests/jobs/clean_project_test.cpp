@@ -1,4 +1,4 @@
-#include "options/clean_project.h"
+#include "jobs/clean_project.h"
 
 #include <filesystem>
 #include <string>

@@ -1,4 +1,4 @@
-#include "script/script_variable.h"
+#include "foundation/script_variable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "imaging/thumbnail_generator.h"
+#include "jobs/thumbnail_generator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,4 @@
+#pragma once
+
+#include "jobs/jobs.h"
+#include "album/album_tree.h"

@@ -1,0 +1,1 @@
+#include "gui/app/main_window.h"
