@@ -19,6 +19,7 @@
 #include "jobs/html_generation.h"
 #include "jobs/jobs.h"
 #include "options/global_options.h"
+#include "options/skin_parameter.h"
 #include "script/exif_variables.h"
 #include "script/skins.h"
 
@@ -493,32 +494,6 @@ int runExif(const Arguments& arguments)
     return ExitOk;
 }
 
-
-std::optional<std::string> checkSkinValue(const ScriptVariable& variable, const std::string& value)
-{
-    const auto allOf = [&value](auto predicate) {
-        return !value.empty() && std::all_of(value.begin(), value.end(), predicate);
-    };
-    switch (variable.type()) {
-    case VarInt:
-        if (!allOf([](char c) { return c >= '0' && c <= '9'; }) || value.size() > 9)
-            return variable.name() + " takes digits only";
-        return std::nullopt;
-    case VarColor:
-        if (value.size() != 6 || !allOf([](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }))
-            return variable.name() + " takes a colour as six hexadecimal digits (RRGGBB)";
-        return std::nullopt;
-    case VarString:
-        if (value.size() > 254)
-            return variable.name() + " holds at most 254 characters";
-        if (!survivesSettingsFile(value))
-            return variable.name() + " cannot hold a double quote, '<' or '/>'";
-        return std::nullopt;
-    default:
-        return variable.name() + " cannot be set";
-    }
-}
-
 int editSkinParams(const ParsedArguments& parsed, Session& session)
 {
     if (!session.project.options)
@@ -542,12 +517,8 @@ int editSkinParams(const ParsedArguments& parsed, Session& session)
             ScriptVariable* variable = findVariable(options.skinPrefs, name);
             if (!variable)
                 return usageError("the skin '" + options.skinName + "' has no parameter " + name);
-            if (const auto problem = checkSkinValue(*variable, value))
+            if (const auto problem = setSkinParameter(*variable, value))
                 return usageError(*problem);
-            if (variable->type() == VarString)
-                variable->setText(value);
-            else
-                variable->setInt(static_cast<int>(std::stol(value, nullptr, variable->type() == VarColor ? 16 : 10)));
         }
     }
     if (!options.save(session.project.optionsPath()))

@@ -8,11 +8,16 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "gui/dialogs/rich_text_dialog.h"
 #include "foundation/chunk_buffer.h"
 #include "jobs/status_log.h"
 #include "gui/dialogs/color_editor_dialog.h"
 #include "options/project_options.h"
+#include "options/skin_parameter.h"
 #include "script/script_text.h"
 #include "script/skins.h"
 
@@ -128,14 +133,21 @@ void SkinParametersWindow::editColorOf(ScriptVariable& variable, QPushButton* bu
 
 void SkinParametersWindow::applyAndClose()
 {
+    // Every value is tried on a copy first, so a refused one leaves them all
+    // as they were and the window open to mend it.
+    std::vector<std::string> values;
     for (const Binding& binding : bindings_) {
         const std::string typed = binding.edit->text().toStdString();
-        const std::string_view value = cutUtf8(typed, kMaxValueLength);
-        if (binding.variable->type() == VarInt)
-            binding.variable->setInt(leadingDigits(value));
-        else
-            binding.variable->setText(value);
+        values.emplace_back(cutUtf8(typed, kMaxValueLength));
+        const std::unique_ptr<ScriptVariable> trial = binding.variable->copyVariable();
+        if (const auto problem = setSkinParameter(*trial, values.back())) {
+            showMessage_(this, QStringLiteral("Error"), QString::fromStdString(*problem), MessageIcon::Error);
+            binding.edit->setFocus();
+            return;
+        }
     }
+    for (std::size_t i = 0; i < bindings_.size(); ++i)
+        setSkinParameter(*bindings_[i].variable, values[i]);
     bindings_.clear();
     done(Accepted);
 }

@@ -125,6 +125,35 @@ TEST_F(SkinParametersTest, TheCloseBoxAppliesTooButEscapeDoesNotClose)
     EXPECT_EQ(test::variableTexts(variables_), (std::vector<std::string>{"Columns=7", "TextColor=ff8000", "Title="}));
 }
 
+// A double quote once went into ProjectOptions.xml unescaped, and the file no
+// longer loaded: the window refuses what the command line refuses.
+TEST_F(SkinParametersTest, ValuesTheSettingsFileCannotHoldAreRefusedAndNothingApplied)
+{
+    auto skin = window();
+    skin->show();
+    auto* columns = skin->findChild<QLineEdit*>(QStringLiteral("Columns"));
+    auto* title = skin->findChild<QLineEdit*>(QStringLiteral("Title"));
+    columns->setText(QStringLiteral("12"));
+    title->setText(QStringLiteral("Say \"cheese\""));
+    skin->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+    EXPECT_TRUE(skin->isVisible());
+    EXPECT_EQ(test::variableTexts(variables_),
+              (std::vector<std::string>{"Columns=4", "TextColor=ff8000", "Title=Holidays"}));
+
+    title->setText(QStringLiteral("Say cheese"));
+    columns->clear();
+    EXPECT_FALSE(skin->close());
+    EXPECT_EQ(test::variableTexts(variables_)[0], "Columns=4");
+
+    columns->setText(QStringLiteral("12"));
+    EXPECT_TRUE(skin->close());
+    EXPECT_EQ(test::variableTexts(variables_),
+              (std::vector<std::string>{"Columns=12", "TextColor=ff8000", "Title=Say cheese"}));
+    EXPECT_EQ(shown_, (std::vector<Shown>{
+                          {"Error", "Title cannot hold a double quote, '<' or '/>'", MessageIcon::Error},
+                          {"Error", "Columns takes digits only", MessageIcon::Error}}));
+}
+
 TEST_F(SkinParametersTest, DefaultEmptiesTheListWithoutApplying)
 {
     auto skin = window();
