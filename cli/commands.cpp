@@ -14,6 +14,7 @@
 #include "album/comments.h"
 #include "album/directory_listing.h"
 #include "cli/terminal_host.h"
+#include "foundation/escaping.h"
 #include "imaging/exif_reader.h"
 #include "jobs/clean_project.h"
 #include "jobs/html_generation.h"
@@ -31,7 +32,7 @@ constexpr char kProgram[] = "quorvane-cli";
 
 int failure(const std::string& message)
 {
-    std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
+    std::fprintf(stderr, "%s: %s\n", kProgram, terminalSafe(message).c_str());
     return ExitJobFailed;
 }
 
@@ -287,13 +288,14 @@ void printListing(AlbumDirectory& directory, int depth)
             if (c == '\n' || c == '\r')
                 c = ' ';
         }
-        std::printf("  -- %s", oneLine.c_str());
+        std::printf("  -- %s", terminalSafe(oneLine).c_str());
     };
-    std::printf("%s%s/ (%d)", indent.c_str(), directory.name.c_str(), directory.mediaCount);
+    // Names and comments come from anyone: no control byte reaches the terminal.
+    std::printf("%s%s/ (%d)", indent.c_str(), terminalSafe(directory.name).c_str(), directory.mediaCount);
     printComment(directory.commentText());
     std::printf("\n");
     for (AlbumPicture& file : directory.files) {
-        std::printf("%s  %s%s", indent.c_str(), file.fileName.c_str(),
+        std::printf("%s  %s%s", indent.c_str(), terminalSafe(file.fileName).c_str(),
                     file.mediaKind == MediaMovie ? " [movie]" : "");
         printComment(file.commentText());
         std::printf("\n");
@@ -490,7 +492,8 @@ int runExif(const Arguments& arguments)
                          "");
     collectExifVariables(picture);
     for (const ScriptVariable& variable : picture.exifVariables)
-        std::printf("%s\t%d\t%s\n", variable.name().c_str(), variable.type(), variable.valueText().c_str());
+        std::printf("%s\t%d\t%s\n", terminalSafe(variable.name()).c_str(), variable.type(),
+                    terminalSafe(variable.valueText()).c_str());
     return ExitOk;
 }
 
@@ -524,7 +527,8 @@ int editSkinParams(const ParsedArguments& parsed, Session& session)
     if (!options.save(session.project.optionsPath()))
         return failure("cannot write " + session.project.optionsPath().string());
     for (const ScriptVariable& variable : options.skinPrefs)
-        std::printf("%s\t%d\t%s\n", variable.name().c_str(), variable.type(), variable.valueText().c_str());
+        std::printf("%s\t%d\t%s\n", terminalSafe(variable.name()).c_str(), variable.type(),
+                    terminalSafe(variable.valueText()).c_str());
     return ExitOk;
 }
 
@@ -537,7 +541,7 @@ int runSkinParams(const Arguments& arguments)
 
 int usageError(const std::string& message)
 {
-    std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
+    std::fprintf(stderr, "%s: %s\n", kProgram, terminalSafe(message).c_str());
     return ExitUsage;
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "foundation/escaping.h"
+
 namespace quorvane::cli {
 
 TerminalHost::TerminalHost(std::FILE* out) : out_(out), terminal_(::isatty(fileno(out)) != 0) {}
@@ -16,7 +18,8 @@ TerminalHost::~TerminalHost()
 void TerminalHost::showStateLine(std::string_view line)
 {
     clearBar();
-    std::fprintf(out_, "%.*s\n", static_cast<int>(line.size()), line.data());
+    // State lines carry album names and comments.
+    std::fprintf(out_, "%s\n", terminalSafe(line).c_str());
     drawBar();
     std::fflush(out_);
 }
@@ -26,8 +29,7 @@ void TerminalHost::showMessage(std::string_view title, std::string_view text, Me
     if (icon == MessageIcon::Error || icon == MessageIcon::Warning)
         messageShown = true;
     clearBar();
-    std::fprintf(out_, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
-                 static_cast<int>(text.size()), text.data());
+    std::fprintf(out_, "%s: %s\n", terminalSafe(title).c_str(), terminalSafe(text).c_str());
     drawBar();
     std::fflush(out_);
 }

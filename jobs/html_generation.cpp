@@ -93,7 +93,12 @@ ScriptStatus generateDirectory(HtmlRun& run, ScriptContext& context, AlbumDirect
         context.parseExifEnabled = run.options.parseExif != 0;
         appendStoredVariables(context, run.options);
         setCurrentDirectory(context, directory);
-        if (const ScriptStatus status = runScript(context); status < 0)
+        const ScriptStatus status = runScript(context);
+        for (const std::string& message : context.uncreatableFiles)
+            run.log.postText(message);
+        run.uncreatableFiles += static_cast<int>(context.uncreatableFiles.size());
+        context.uncreatableFiles.clear();
+        if (status < 0)
             return status;
         run.host.progress(++run.directoriesDone, run.directoriesTotal);
 
@@ -122,7 +127,10 @@ static bool runSkinScripts(Project& project, StatusLog& log, JobHost& host, cons
     appendStoredVariables(main, options);
     setCurrentDirectory(main, *project.root);
     main.skinFolder = skin.string();
-    if (runScript(main) < 0) {
+    const ScriptStatus mainStatus = runScript(main);
+    for (const std::string& message : main.uncreatableFiles)
+        log.postText(message);
+    if (mainStatus < 0) {
         log.postStatus("Main.qvs : Execution error line %d", main.errorLine);
         return false;
     }
@@ -135,10 +143,15 @@ static bool runSkinScripts(Project& project, StatusLog& log, JobHost& host, cons
         return false;
     }
     loop.skinFolder = skin.string();
-    HtmlRun run{options, log, host, 0, countDirectories(*project.root)};
+    HtmlRun run{options, log, host, 0, countDirectories(*project.root),
+                static_cast<int>(main.uncreatableFiles.size())};
     host.progress(0, run.directoriesTotal);
     if (generateDirectory(run, loop, *project.root, "", true) < 0) {
         log.postStatus("HTML Generation FAILED. Execution error line %d", loop.errorLine);
+        return false;
+    }
+    if (run.uncreatableFiles > 0) {
+        log.postStatus("HTML Generation FAILED. %d file(s) could not be created", run.uncreatableFiles);
         return false;
     }
     log.postStatus("HTML generation completed");

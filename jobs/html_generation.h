@@ -24,6 +24,8 @@ struct HtmlRun {
     JobHost& host;
     int directoriesDone = 0;
     int directoriesTotal = 0;
+    // Pages whose names this file system refused; each has been posted.
+    int uncreatableFiles = 0;
 };
 
 ScriptStatus generateDirectory(HtmlRun& run, ScriptContext& context, AlbumDirectory& directory,

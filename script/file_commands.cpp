@@ -1,7 +1,9 @@
 #include "script/file_commands.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <system_error>
 
 #include "album/album_tree.h"
@@ -20,21 +22,15 @@ std::string_view bytesOf(ChunkBuffer& buffer)
 }
 
 // Expands a template; the name ends at its first NUL, as a path would.
+// Skins were written with "\" between folders: the skin's own backslashes
+// become "/", while those of substituted names stay characters of the name.
 ScriptStatus expandName(ChunkBuffer& source, const ScriptContext& context, std::string& name)
 {
     ChunkBuffer expanded(1024);
-    const ScriptStatus status = substituteText(bytesOf(source), expanded, context);
+    const ScriptStatus status = substituteText(bytesOf(source), expanded, context, SkinBackslash::Separator);
     if (status >= 0)
         name = expanded.text();
     return status;
-}
-
-// Skins were written with "\" between folders.
-std::string withSlashes(std::string_view name)
-{
-    std::string result(name);
-    std::replace(result.begin(), result.end(), '\\', '/');
-    return result;
 }
 
 // Whether the relative path, read from a folder `depth` levels below the
@@ -58,6 +54,12 @@ bool staysInside(std::string_view path, int depth)
 int folderDepth(std::string_view relativeDirectory)
 {
     return static_cast<int>(std::count(relativeDirectory.begin(), relativeDirectory.end(), '/'));
+}
+
+// Errors that say the name itself cannot be a file here, whatever the folder.
+bool nameCannotExistHere(int error)
+{
+    return error == ENAMETOOLONG || error == EILSEQ || error == EINVAL;
 }
 
 struct FileCloser {
@@ -89,9 +91,8 @@ ScriptStatus parseQuotedString(ChunkBuffer& arguments, ChunkBuffer& out, bool co
     return ScriptError::QuotedStringExpected;
 }
 
-std::optional<std::filesystem::path> destinationPath(const ScriptContext& context, std::string_view name)
+std::optional<std::filesystem::path> destinationPath(const ScriptContext& context, std::string_view relative)
 {
-    const std::string relative = withSlashes(name);
     const AlbumDirectory* directory = context.currentDirectory;
     const std::string_view relativeDirectory = directory ? directory->relativeDirectory : std::string_view();
     if (relative.starts_with('/') || !staysInside(relative, folderDepth(relativeDirectory)))
@@ -105,16 +106,15 @@ std::optional<std::filesystem::path> destinationPath(const ScriptContext& contex
     // An empty base must not turn the name into one below "/".
     if (base.empty())
         base = ".";
-    return std::filesystem::path(base + "/" + relative);
+    return std::filesystem::path(base + "/" + std::string(relative));
 }
 
-std::optional<std::filesystem::path> skinSourcePath(const ScriptContext& context, std::string_view name)
+std::optional<std::filesystem::path> skinSourcePath(const ScriptContext& context, std::string_view relative)
 {
-    const std::string relative = withSlashes(name);
     if (relative.starts_with('/') || !staysInside(relative, 0))
         return std::nullopt;
     const std::string folder = context.skinFolder.empty() ? std::string(".") : context.skinFolder;
-    const std::filesystem::path path = folder + "/" + relative;
+    const std::filesystem::path path = folder + "/" + std::string(relative);
     // A link in a downloaded skin must not reach files outside it.
     std::error_code error;
     const std::filesystem::path real = std::filesystem::canonical(path, error);
@@ -197,10 +197,19 @@ ScriptStatus CreateFileCommand::execute(ScriptContext& context)
     if (const ScriptStatus status = expandName(target, context, name); status < 0)
         return status;
     const std::optional<std::filesystem::path> path = destinationPath(context, name);
-    if (context.outputFile)
+    if (context.outputFile || context.discardingOutput)
         return ScriptError::FileAlreadyOpen;
     if (path)
         context.outputFile.reset(std::fopen(path->c_str(), "wb"));
+    if (!context.outputFile && path && nameCannotExistHere(errno)) {
+        // One picture with an impossible name must not cost the album its
+        // other pages: its text is dropped and the driver reports the file.
+        // The reason first: a state line is cut, and these paths are long.
+        context.uncreatableFiles.push_back(std::string("Can't create file: ") + std::strerror(errno) + ": <" +
+                                           path->string() + ">");
+        context.discardingOutput = true;
+        return kScriptContinue;
+    }
     if (!context.outputFile) {
         context.errorText.appendFormat("Can't open file <%s> at line %d", path ? path->c_str() : name.c_str(),
                                        line);
@@ -225,7 +234,7 @@ ScriptStatus WriteFileCommand::execute(ScriptContext& context)
     if (const ScriptStatus status = substituteText(bytesOf(arguments), expanded, context); status < 0)
         return status;
     if (!context.outputFile)
-        return ScriptError::NoOpenFile;
+        return context.discardingOutput ? kScriptContinue : ScriptError::NoOpenFile;
     const std::string_view bytes = bytesOf(expanded);
     if (!bytes.empty())
         std::fwrite(bytes.data(), 1, bytes.size(), context.outputFile.get());
@@ -234,7 +243,7 @@ ScriptStatus WriteFileCommand::execute(ScriptContext& context)
 
 ScriptStatus CloseFileCommand::execute(ScriptContext& context)
 {
-    if (!context.outputFile)
+    if (!context.outputFile && !context.discardingOutput)
         return ScriptError::NoOpenFile;
     context.closeOutputFile();
     return kScriptContinue;

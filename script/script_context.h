@@ -40,7 +40,11 @@ public:
     // Appends without looking for namesakes.
     ScriptVariable* addVariable(std::unique_ptr<ScriptVariable> variable);
 
-    void closeOutputFile() { outputFile.reset(); }
+    void closeOutputFile()
+    {
+        outputFile.reset();
+        discardingOutput = false;
+    }
 
     // The one place a run's failure is recorded.
     ScriptStatus fail(const ScriptCommand& command, ScriptStatus status);
@@ -55,6 +59,10 @@ public:
     LoopCommand* loopStack = nullptr;
     ChunkBuffer errorText{1024};
     OutputFile outputFile;
+    // Set when CREATE_FILE met a name this file system cannot hold: the
+    // writes up to CLOSE_FILE go nowhere and uncreatableFiles says why.
+    bool discardingOutput = false;
+    std::vector<std::string> uncreatableFiles;
     AlbumDirectory* currentDirectory = nullptr;
     CommandList commands;
     VariableList variables;

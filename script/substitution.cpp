@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/escaping.h"
 #include "script/script_context.h"
 #include "script/script_text.h"
 
@@ -124,15 +125,75 @@ ScriptStatus appendFormatted(const ScriptVariable& variable, std::string_view fo
     }
 }
 
+// The third field of a reference, "{name,format,escape}": how the expanded
+// value is made safe where it lands. A second comma is a syntax error in
+// every older reading of a template, so no working skin can hold one.
+enum class Escape { None, Html, Url, UrlPath };
+
+ScriptStatus escapeNamed(std::string_view name, Escape& escape)
+{
+    if (name == "html")
+        escape = Escape::Html;
+    else if (name == "url")
+        escape = Escape::Url;
+    else if (name == "path")
+        escape = Escape::UrlPath;
+    else
+        return ScriptError::Syntax;
+    return kScriptContinue;
+}
+
+void appendEscaped(std::string_view value, Escape escape, ChunkBuffer& out)
+{
+    std::string escaped;
+    if (escape == Escape::Html)
+        appendHtmlEscaped(escaped, value);
+    else
+        appendUrlEncoded(escaped, value, escape == Escape::UrlPath);
+    out.append(escaped);
+}
+
+// One reference being scanned: the part before the first comma is the
+// name, then the format, then the escape.
+struct Reference {
+    std::size_t nameStart = 0;
+    const ScriptVariable* variable = nullptr;  // set once the first comma is reached
+    int commas = 0;
+    std::string format;
+    std::string escape;
+};
+
+ScriptStatus expandReference(std::string_view name, Reference& reference, const ScriptContext& context,
+                             ChunkBuffer& out)
+{
+    if (reference.commas == 0) {
+        const ScriptStatus status = lookUpReference(name, context, reference.variable);
+        if (status >= 0)
+            reference.variable->valueText(out);
+        return status;
+    }
+    if (reference.commas == 1)
+        return appendFormatted(*reference.variable, reference.format, context, out);
+
+    Escape escape = Escape::None;
+    if (const ScriptStatus status = escapeNamed(reference.escape, escape); status < 0)
+        return status;
+    ChunkBuffer value(1024);
+    const ScriptStatus status = reference.format.empty()
+                                    ? (reference.variable->valueText(value), kScriptContinue)
+                                    : appendFormatted(*reference.variable, reference.format, context, value);
+    if (status >= 0)
+        appendEscaped(value.text(), escape, out);
+    return status;
+}
+
 }  // namespace
 
-ScriptStatus substituteText(std::string_view source, ChunkBuffer& out, const ScriptContext& context)
+ScriptStatus substituteText(std::string_view source, ChunkBuffer& out, const ScriptContext& context,
+                            SkinBackslash skinBackslash)
 {
     bool inReference = false;
-    std::size_t nameStart = 0;
-    const ScriptVariable* variable = nullptr;  // set once the comma is reached
-    bool hasFormat = false;
-    std::string format;
+    Reference reference;
 
     for (std::size_t at = 0; at < source.size(); ++at) {
         const char c = source[at];
@@ -148,10 +209,8 @@ ScriptStatus substituteText(std::string_view source, ChunkBuffer& out, const Scr
             if (inReference)
                 return ScriptError::Syntax;
             inReference = true;
-            nameStart = at + 1;
-            variable = nullptr;
-            hasFormat = false;
-            format.clear();
+            reference = Reference{};
+            reference.nameStart = at + 1;
             continue;
         }
         if (c == '}') {
@@ -165,34 +224,33 @@ ScriptStatus substituteText(std::string_view source, ChunkBuffer& out, const Scr
             if (!inReference)
                 return ScriptError::Syntax;
             inReference = false;
-            ScriptStatus status = kScriptContinue;
-            if (!hasFormat) {
-                status = lookUpReference(source.substr(nameStart, at - nameStart), context, variable);
-                if (status >= 0)
-                    variable->valueText(out);
-            } else {
-                status = appendFormatted(*variable, format, context, out);
-            }
-            if (status < 0)
+            const std::string_view name = source.substr(reference.nameStart, at - reference.nameStart);
+            if (const ScriptStatus status = expandReference(name, reference, context, out); status < 0)
                 return status;
             continue;
         }
         if (!inReference) {
-            out.append(&source[at], 1);
+            // Only the skin's own text names folders with "\"; a value's
+            // backslash is part of a name.
+            const char literal = c == '\\' && skinBackslash == SkinBackslash::Separator ? '/' : c;
+            out.append(&literal, 1);
             continue;
         }
         if (c == ',') {
-            if (hasFormat)
+            if (++reference.commas > 2)
                 return ScriptError::Syntax;
-            hasFormat = true;
-            const ScriptStatus status =
-                lookUpReference(source.substr(nameStart, at - nameStart), context, variable);
+            if (reference.commas == 2)
+                continue;
+            const ScriptStatus status = lookUpReference(
+                source.substr(reference.nameStart, at - reference.nameStart), context, reference.variable);
             if (status < 0)
                 return status;
             continue;
         }
-        if (hasFormat)
-            format += c;
+        if (reference.commas == 1)
+            reference.format += c;
+        else if (reference.commas == 2 && reference.escape.size() <= kMaxReferenceFormat)
+            reference.escape += c;
     }
     // A reference left open at the end is dropped without complaint.
     return kScriptContinue;

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks a web album that Quorvane generated.
 
-    check_album.py SITE --album ALBUM
+    check_album.py SITE --album ALBUM [--skin SKIN_FOLDER]
 
 SITE is the folder holding the album's root index.html (the destination
 folder, or the album itself when pages are generated beside the pictures);
@@ -12,7 +12,13 @@ ALBUM is the album's source folder. Reports, one per line:
 - every HTML error that html-validate finds in the site's pages;
 - every picture or movie of the album whose files in the site (the copy of the
   source, its inter_ and its thm_ image) are not all referenced from pages
-  reachable from the root index.html.
+  reachable from the root index.html;
+- every <script> element, event-handler attribute (onclick=...) and
+  javascript: URL that is not the skin's own: album data (names, comments,
+  Exif text) must never become markup. With --skin SKIN_FOLDER, a script
+  loaded from a copy of one of the skin's files, and inline code or handlers
+  whose text stands in the skin's scripts, are the skin's own; without it,
+  nothing is.
 
 Exits 0 when there is nothing to report, 1 when there is, 2 on bad usage or
 when html-validate is not installed (tools/install-deps.sh installs it).
@@ -48,6 +54,7 @@ URL_ATTRIBUTES = {
     "object": ("data",),
 }
 NAVIGATION_TAGS = ("a", "area")
+SCRIPTABLE_URL_ATTRIBUTES = ("href", "src", "action", "formaction", "data", "poster", "xlink:href")
 CSS_URL = re.compile(r"""url\(\s*(['"]?)([^'")]*)\1\s*\)|@import\s+(['"])([^'"]*)\3""")
 
 TOOLS_DIR = os.path.dirname(os.path.abspath(__file__))
@@ -73,12 +80,22 @@ class PageParser(HTMLParser):
         self.source = source
         self.references = []
         self.ids = set()
+        self.active = []  # (line, what, code): scripts, handlers, javascript: URLs
+        self.script = None  # [line, src, text] of the <script> being read
 
     def handle_starttag(self, tag, attrs):
         line = self.getpos()[0]
+        if tag == "script":
+            self.script = [line, dict(attrs).get("src"), ""]
         for name, value in attrs:
+            if name.startswith("on"):
+                self.active.append((line, f"event handler {name}=", value or ""))
             if value is None:
                 continue
+            # Browsers drop tabs and line breaks anywhere in a URL.
+            url = value.strip().lower().replace("\t", "").replace("\n", "").replace("\r", "")
+            if name in SCRIPTABLE_URL_ATTRIBUTES and url.startswith("javascript:"):
+                self.active.append((line, "javascript: URL", value))
             if name == "id" or (name == "name" and tag == "a"):
                 self.ids.add(value)
             if name in URL_ATTRIBUTES.get(tag, ()):
@@ -90,11 +107,25 @@ class PageParser(HTMLParser):
 
     handle_startendtag = handle_starttag
 
+    def handle_data(self, data):
+        if self.script is not None:
+            self.script[2] += data
+
+    def handle_endtag(self, tag):
+        if tag == "script" and self.script is not None:
+            line, src, text = self.script
+            if src is not None:
+                self.active.append((line, "<script src>", src))
+            else:
+                self.active.append((line, "<script>", text))
+            self.script = None
+
 
 class Checker:
-    def __init__(self, site, album):
+    def __init__(self, site, album, skin=None):
         self.site = os.path.realpath(site)
         self.album = os.path.realpath(album)
+        self.skin = os.path.realpath(skin) if skin else None
         self.problems = []
         self.pages = {}  # site-relative path -> PageParser
         self.reference_count = 0
@@ -243,6 +274,40 @@ class Checker:
                 self.report(movie, "is not reachable from index.html")
         return len(pictures), len(movies)
 
+    def skin_script_text(self):
+        text = ""
+        if self.skin:
+            for name in sorted(os.listdir(self.skin)):
+                if name.lower().endswith(".qvs"):
+                    with open(os.path.join(self.skin, name), encoding="utf-8", errors="replace") as file:
+                        text += file.read().replace('\\"', '"')
+        return text
+
+    def is_skins_file(self, page, url):
+        """Whether url, loaded from page, is a copy of a file of the skin."""
+        if not self.skin or urlsplit(url).scheme or urlsplit(url).netloc:
+            return False
+        target = posixpath.normpath(posixpath.join(posixpath.dirname(page), unquote(urlsplit(url).path)))
+        copy = os.path.join(self.site, target)
+        original = os.path.join(self.skin, posixpath.basename(target))
+        if not (os.path.isfile(copy) and os.path.isfile(original)):
+            return False
+        with open(copy, "rb") as one, open(original, "rb") as other:
+            return one.read() == other.read()
+
+    def check_active_content(self):
+        """Reports script the pages hold that the skin did not write."""
+        skin_text = self.skin_script_text()
+        for relative in sorted(self.pages):
+            for line, what, code in self.page(relative).active:
+                if what == "<script src>":
+                    if self.is_skins_file(relative, code):
+                        continue
+                elif code.strip() and code.strip() in skin_text:
+                    continue
+                shown = code if len(code) <= 60 else code[:57] + "..."
+                self.report(f"{relative}:{line}", f"{what} that is not the skin's own: {shown!r}")
+
     def validate_html(self, validator):
         pages = sorted(self.pages)
         if not pages:
@@ -263,11 +328,12 @@ def main():
     parser = argparse.ArgumentParser(description="Checks the links, HTML and completeness of a web album.")
     parser.add_argument("site", help="the folder holding the album's root index.html")
     parser.add_argument("--album", required=True, help="the album's source folder")
+    parser.add_argument("--skin", help="the skin folder the pages were made with: its own scripts are allowed")
     parser.add_argument("--html-validate", default=os.path.join(TOOLS_DIR, "node_modules", ".bin", "html-validate"),
                         help="the html-validate program (default: the one tools/install-deps.sh installs)")
     arguments = parser.parse_args()
 
-    for folder in (arguments.site, arguments.album):
+    for folder in (arguments.site, arguments.album) + ((arguments.skin,) if arguments.skin else ()):
         if not os.path.isdir(folder):
             print(f"check_album: not a folder: {folder}", file=sys.stderr)
             return 2
@@ -275,9 +341,10 @@ def main():
         print(f"check_album: {arguments.html_validate} is missing; run tools/install-deps.sh", file=sys.stderr)
         return 2
 
-    checker = Checker(arguments.site, arguments.album)
+    checker = Checker(arguments.site, arguments.album, arguments.skin)
     targets = checker.check_links()
     picture_count, movie_count = checker.check_reachable(checker.reachable_files(targets))
+    checker.check_active_content()
     checker.validate_html(arguments.html_validate)
 
     for problem in checker.problems:

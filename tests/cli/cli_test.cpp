@@ -128,6 +128,32 @@ TEST_F(Cli, CommentWritesTheCommentsFileAndRefusesUnknownPaths)
     EXPECT_NE(listed.out.find("\"mediaCount\": 2"), std::string::npos);
 }
 
+TEST_F(Cli, ControlBytesFromTheAlbumNeverReachTheTerminalRaw)
+{
+    const std::string name = "red\x1b[31m\xc2\x9b" "2J\x07.jpg";
+    writePicture(dir / "root" / name);
+    const std::string root = (dir / "root").string();
+    ASSERT_EQ(cli({"comment", root, name, "two\nlines \x1b]0;title\x07"}).exitCode, 0);
+
+    CliRun listed = cli({"scan", root});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_NE(listed.out.find("  red\\x1b[31m\\xc2\\x9b2J\\x07.jpg  -- two lines \\x1b]0;title\\x07\n"),
+              std::string::npos)
+        << listed.out;
+    EXPECT_EQ(listed.out.find('\x1b'), std::string::npos);
+
+    CliRun json = cli({"scan", root, "--json"});
+    EXPECT_NE(json.out.find("\"fileName\": \"red\\u001b[31m\xc2\x9b" "2J\\u0007.jpg\""), std::string::npos) << json.out;
+
+    ASSERT_EQ(cli({"init", root, "--set", "UseDestPath=0"}).exitCode, 0);
+    CliRun thumbnails = cli({"thumbs", root});
+    EXPECT_NE(thumbnails.err.find("State: Processing " + root + "/red\\x1b[31m\\xc2\\x9b2J\\x07.jpg\n"),
+              std::string::npos)
+        << thumbnails.err;
+    EXPECT_EQ(thumbnails.err.find('\x1b'), std::string::npos);
+    EXPECT_EQ(thumbnails.err.find('\x07'), std::string::npos);
+}
+
 TEST_F(Cli, BrokenSkinFailsWithItsParseLine)
 {
     writePicture(dir / "root" / "a.jpg");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "album/scan.h"
 #include "jobs/job_test_support.h"
 #include "support/test_support.h"
@@ -116,6 +118,22 @@ TEST_F(HtmlGeneration, AFailingDirectoryStopsTheRest)
     EXPECT_TRUE(std::filesystem::exists(album / "A" / "page.txt"));
     EXPECT_FALSE(std::filesystem::exists(album / "A" / "C" / "page.txt"));
     EXPECT_FALSE(std::filesystem::exists(album / "B" / "page.txt"));
+}
+
+TEST_F(HtmlGeneration, APageNameTooLongForTheFileSystemCostsOnlyThatPage)
+{
+    const std::string longName = std::string(251, 'n') + ".jpg";
+    test::writeFile(album / "A" / longName, "x");
+    writeSkin("", "FOR_EACH_IMAGE\nCREATE_FILE \"{ImageName}.html\"\nWRITE_FILE \"p\"\nCLOSE_FILE\nEND_FOR\n"
+                  "CREATE_FILE \"index.html\"\nCLOSE_FILE\n");
+    EXPECT_FALSE(generate());
+    const std::string refused =
+        "State: Can't create file: File name too long: <" + (album / "A" / (longName + ".html")).string() + ">";
+    EXPECT_EQ(std::count(host.lines.begin(), host.lines.end(), refused.substr(0, StatusLog::kMaxLineLength)), 1);
+    EXPECT_EQ(host.lines.back(), "State: HTML Generation FAILED. 1 file(s) could not be created");
+    for (const char* page : {"r.jpg.html", "A/a.jpg.html", "A/index.html", "A/C/c.jpg.html", "B/index.html"})
+        EXPECT_EQ(test::readFile(album / page), std::string(std::string_view(page).ends_with("index.html") ? "" : "p"))
+            << page;
 }
 
 TEST_F(HtmlGeneration, AFileLeftOpenIsClosedBeforeTheNextDirectory)

@@ -118,9 +118,48 @@ TEST(FileCommands, TheDestinationRuleFollowsTheCurrentDirectory)
     EXPECT_EQ(readFile(destination.outPath("Trip/index.html")), "d");
     EXPECT_FALSE(std::filesystem::exists(destination.albumPath("Trip/index.html")));
 
-    EXPECT_EQ(destinationPath(destination.context, "a\\b.html"), destination.outPath("Trip") / "a/b.html");
+    EXPECT_EQ(destinationPath(destination.context, "a/b.html"), destination.outPath("Trip") / "a/b.html");
     destination.context.currentDirectory = destination.root.get();
     EXPECT_EQ(destinationPath(destination.context, "index.html"), destination.outPath("") / "index.html");
+}
+
+TEST(FileCommands, ABackslashFromAValueIsPartOfTheName)
+{
+    // A picture "..\a.jpg" in Trip must not overwrite the root's a.jpg.html,
+    // and "x\y.jpg" needs no folder x.
+    ScriptFixture fixture;
+    test::writeFile(fixture.albumPath("a.jpg.html"), "root page");
+    test::writeFile(fixture.temp / "skin/style.css", "x");
+    fixture.context.currentDirectory = fixture.addDirectory(*fixture.root, "Trip");
+    fixture.defineText("Climbing", "..\\a.jpg");
+    fixture.defineText("Nested", "x\\y.jpg");
+    EXPECT_EQ(fixture.run("CREATE_FILE \"{Climbing}.html\"\nWRITE_FILE \"1\"\nCLOSE_FILE\n"
+                          "CREATE_FILE \"{Nested}.html\"\nWRITE_FILE \"2\"\nCLOSE_FILE\n"
+                          "CREATE_DIR \"pages\"\nCOPY_FROM_SKIN \"style.css\" \"pages\\\\{Nested}.css\""),
+              0)
+        << bytesOf(fixture.context.errorText);
+    EXPECT_EQ(readFile(fixture.albumPath("a.jpg.html")), "root page");
+    EXPECT_EQ(readFile(fixture.albumPath("Trip/..\\a.jpg.html")), "1");
+    EXPECT_EQ(readFile(fixture.albumPath("Trip/x\\y.jpg.html")), "2");
+    EXPECT_TRUE(std::filesystem::exists(fixture.albumPath("Trip/pages/x\\y.jpg.css")));
+}
+
+TEST(FileCommands, ANameThisFileSystemCannotHoldSkipsOnlyThatFile)
+{
+    ScriptFixture fixture;
+    fixture.defineText("Long", std::string(251, 'n') + ".jpg");
+    EXPECT_EQ(fixture.run("CREATE_FILE \"{Long}.html\"\nWRITE_FILE \"lost\"\nCLOSE_FILE\n"
+                          "CREATE_FILE \"index.html\"\nWRITE_FILE \"kept\"\nCLOSE_FILE"),
+              0);
+    EXPECT_EQ(readFile(fixture.albumPath("index.html")), "kept");
+    ASSERT_EQ(fixture.context.uncreatableFiles.size(), 1u);
+    EXPECT_EQ(fixture.context.uncreatableFiles[0],
+              "Can't create file: File name too long: <" +
+                  fixture.albumPath(std::string(251, 'n') + ".jpg.html").string() + ">");
+    // A second CREATE_FILE before the CLOSE_FILE is still a misuse.
+    ScriptFixture twice;
+    twice.defineText("Long", std::string(300, 'n'));
+    EXPECT_EQ(runFailure(twice, "CREATE_FILE \"{Long}\"\nCREATE_FILE \"b.html\""), (Failure{"FileAlreadyOpen", 2}));
 }
 
 TEST(FileCommands, CreateDirMakesOneLevelAndIgnoresFailure)

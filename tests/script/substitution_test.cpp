@@ -160,6 +160,50 @@ TEST_F(Substitution, NamesAndFormatsHaveLengthLimits)
     EXPECT_EQ(expand("{Title," + std::string(65, '1') + "}"), "FormatTooLong");
 }
 
+TEST_F(Substitution, AThirdFieldEscapesTheExpandedValue)
+{
+    fixture.defineText("Name", "<a href=\"x\">Tom & Jerry's</a>");
+    fixture.defineText("File", "a b/%41+;#?\xc3\xa9~-._\\\n");
+    fixture.defineText("Root", "../../");
+    EXPECT_EQ(expand("<p title=\"{Name,,html}\">{Name,,html}</p>"),
+              "<p title=\"&lt;a href=&quot;x&quot;&gt;Tom &amp; Jerry&#39;s&lt;/a&gt;\">"
+              "&lt;a href=&quot;x&quot;&gt;Tom &amp; Jerry&#39;s&lt;/a&gt;</p>");
+    EXPECT_EQ(expand("{File,,url}"), "a%20b%2F%2541%2B%3B%23%3F%C3%A9~-._%5C%0A");
+    EXPECT_EQ(expand("{File,,path}"), "a%20b/%2541%2B%3B%23%3F%C3%A9~-._%5C%0A");
+    EXPECT_EQ(expand("{Root,,path}index.html {Root,,url}"), "../../index.html ..%2F..%2F");
+    // The format applies first: a width cuts the raw text, a number is formatted.
+    EXPECT_EQ(expand("{Name,3,html}|{Name,Columns,url}"), "&lt;a |%3Ca%20h");
+    EXPECT_EQ(expand("{ThumbWidth,,html}{ThumbWidth,<%d>,html}{Blue,,url}"), "200&lt;200&gt;0000ff");
+    EXPECT_EQ(expand("[{Unset,,html}{Exif_Model,,url}]"), "[]");
+    EXPECT_EQ(expand("{Comment,,url}"), "100%25%20sun");
+}
+
+TEST_F(Substitution, EscapeMisuseFailsWithTheCodeOfTheFieldAtFault)
+{
+    EXPECT_EQ(expand("{Title,,HTML}"), "Syntax");
+    EXPECT_EQ(expand("{Title,,}"), "Syntax");
+    EXPECT_EQ(expand("{Title,, html}"), "Syntax");
+    EXPECT_EQ(expand("{Title,,html,url}"), "Syntax");
+    EXPECT_EQ(expand("{Title,,html{x}"), "Syntax");
+    EXPECT_EQ(expand("{,,html}"), "EmptyName");
+    EXPECT_EQ(expand("{Missing,,html}"), "UnknownVariable");
+    EXPECT_EQ(expand("{Title,Missing,html}"), "UnknownVariable");
+    EXPECT_EQ(expand("{ThumbWidth,%s,url}"), "Syntax");
+    EXPECT_EQ(expand("{Title," + std::string(65, '1') + ",html}"), "FormatTooLong");
+    EXPECT_EQ(expand("{Title,,html" + std::string(100, 'l') + "}"), "Syntax");
+    // Left open at the end, the reference is dropped like any other.
+    EXPECT_EQ(expand("before {Title,,html"), "before ");
+}
+
+TEST_F(Substitution, SkinBackslashesNameFoldersButValueBackslashesStay)
+{
+    fixture.defineText("ImageName", "..\\a\\b.jpg");
+    ChunkBuffer out;
+    ASSERT_EQ(substituteText("pages\\{ImageName}.html", out, fixture.context, SkinBackslash::Separator), 0);
+    EXPECT_EQ(out.text(), "pages/..\\a\\b.jpg.html");
+    EXPECT_EQ(expand("pages\\{ImageName}"), "pages\\..\\a\\b.jpg");
+}
+
 TEST_F(Substitution, TheFirstNamesakeWinsAndExpansionStopsAtTheFirstError)
 {
     fixture.defineText("Title", "Second");

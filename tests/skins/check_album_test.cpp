@@ -102,6 +102,29 @@ TEST_F(AlbumChecker, ReportsHtmlErrorsWithTheirRule)
     EXPECT_EQ(run.out.find("index.html"), std::string::npos) << "the clean page is not named";
 }
 
+TEST_F(AlbumChecker, ReportsScriptThatIsNotTheSkinsOwn)
+{
+    test::writeFile(dir / "skin" / "app.js", "go();\n");
+    test::writeFile(dir / "skin" / "MainLoop.qvs", "WRITE_FILE \"<p onclick=\\\"go()\\\">\"\n");
+    test::writeFile(dir / "album" / "app.js", "go();\n");
+    test::writeFile(dir / "album" / "other.js", "steal();\n");
+    test::writeFile(dir / "album" / "a.jpg.html",
+                    page("A", "<p onclick=\"go()\"><a href=\"a.jpg\"><img src=\"inter_a.jpg\" alt=\"A\"></a></p>\n"
+                              "<p><a href=\"index.html\">Back</a></p>\n"
+                              "<script src=\"app.js\"></script>\n<script src=\"other.js\"></script>\n"
+                              "<p><img src=\"thm_a.jpg\" alt=\"javascript: is just text here\" onerror=\"alert(1)\"></p>\n"
+                              "<script>alert(2)</script>\n<p><a href=\" JavaScript:alert(3)\">x</a></p>\n"));
+    const test::ProgramRun run = test::checkAlbum(dir / "album", dir / "album", dir.path(),
+                                                  {"--skin", (dir / "skin").string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out.substr(0, run.out.find("\n2 pages")),
+              "a.jpg.html:14: <script src> that is not the skin's own: 'other.js'\n"
+              "a.jpg.html:15: event handler onerror= that is not the skin's own: 'alert(1)'\n"
+              "a.jpg.html:16: <script> that is not the skin's own: 'alert(2)'\n"
+              "a.jpg.html:17: javascript: URL that is not the skin's own: ' JavaScript:alert(3)'")
+        << run.out;
+}
+
 TEST_F(AlbumChecker, NeedsItsValidatorAndBothFolders)
 {
     const test::ProgramRun noValidator =

@@ -93,7 +93,8 @@ TEST_P(SkinBuild, AlbumHasNoBrokenLinkNoHtmlErrorAndReachesEveryPicture)
     const fs::path pages = build.destination ? site() : album();
     EXPECT_EQ(made.out, (pages / "index.html").string() + "\n");
 
-    const test::ProgramRun checked = test::checkAlbum(pages, album(), dir.path());
+    const test::ProgramRun checked =
+        test::checkAlbum(pages, album(), dir.path(), {"--skin", (test::sourceDir() / "skins" / build.skin).string()});
     EXPECT_EQ(checked.exitCode, 0) << checked.out << checked.err;
     EXPECT_TRUE(contains(checked.out, "12 pictures, 1 movies: no problems\n")) << checked.out;
 
@@ -148,7 +149,7 @@ TEST_F(BundledSkin, DefaultColoursAndTitleComeFromItsParameters)
 {
     EXPECT_EQ(parametersOfNewProject("Default"),
               "AlbumTitle\t2\tPhoto album\nFooterText\t2\tMade with Quorvane\nShowComments\t0\t1\n"
-              "ShowExif\t0\t1\nBackgroundColor\t1\tf6f5f1\nTextColor\t1\t1d2125\nAccentColor\t1\t0b6a8f\n"
+              "ShowExif\t0\t1\nCommentsAsHtml\t0\t0\nBackgroundColor\t1\tf6f5f1\nTextColor\t1\t1d2125\nAccentColor\t1\t0b6a8f\n"
               "DarkBackgroundColor\t1\t15171a\nDarkTextColor\t1\te4e6e8\nDarkAccentColor\t1\t7cc7ea\n"
               "ColorScheme\t0\t0\nColumns\t0\t5\nCropThumbnails\t0\t1\n");
     const std::string root = album().string();
@@ -191,7 +192,7 @@ TEST_F(BundledSkin, PlainColoursAndColumnsComeFromItsParameters)
 {
     EXPECT_EQ(parametersOfNewProject("Plain"),
               "AlbumTitle\t2\tPhoto album\nFooterText\t2\tMade with Quorvane\nColumns\t0\t4\nShowComments\t0\t1\n"
-              "ShowExif\t0\t1\nBackgroundColor\t1\tffffff\nTextColor\t1\t222222\nLinkColor\t1\t1d4e9a\n");
+              "ShowExif\t0\t1\nCommentsAsHtml\t0\t0\nBackgroundColor\t1\tffffff\nTextColor\t1\t222222\nLinkColor\t1\t1d4e9a\n");
     const std::string root = album().string();
     ASSERT_EQ(cli({"skin-params", root, "--set", "LinkColor=00aa00", "--set", "Columns=2", "--set",
                    "ShowComments=0"})
