@@ -89,7 +89,7 @@ int main(int argc, char** argv)
         const double cpu = processCpuSeconds();
         const double user = processUserSeconds();
         const Clock::time_point start = Clock::now();
-        if (!generateHtml(project, log, host, skins)) {
+        if (!runHtmlJob(project, log, host, skins)) {
             std::fprintf(stderr, "HTML generation failed: %s\n", log.stateLine().c_str());
             return 1;
         }

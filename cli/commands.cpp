@@ -331,7 +331,7 @@ int pages(Session& session)
 {
     if (const int status = session.requireOptions(); status != ExitOk)
         return status;
-    return generateHtml(session.project, session.log, session.host) ? ExitOk : ExitJobFailed;
+    return runHtmlJob(session.project, session.log, session.host) ? ExitOk : ExitJobFailed;
 }
 
 int runThumbs(const Arguments& arguments)
@@ -444,7 +444,7 @@ int runComment(const Arguments& arguments)
         return usageError("the album root's own comment is not stored; comment its folders and pictures");
     node->setComment(cutUtf8(text, kMaxCommentLength));
     session.project.commentsModified = true;
-    return saveCommentsOperation(session.project, session.log, session.host) ? ExitOk : ExitJobFailed;
+    return runSaveCommentsJob(session.project, session.log, session.host) ? ExitOk : ExitJobFailed;
 }
 
 int cleanAlbum(const ParsedArguments& parsed, Session& session)
@@ -464,7 +464,7 @@ int cleanAlbum(const ParsedArguments& parsed, Session& session)
         session.host.showMessage("Warning", "Nothing to clean", MessageIcon::Warning);
         return ExitUsage;
     }
-    const CleanResult result = cleanDirectoryTree(*session.project.root, selection);
+    const CleanResult result = runCleanJob(*session.project.root, selection);
     std::fprintf(stderr, "Complete: %d file(s) deleted", result.deleted);
     if (result.failed > 0)
         std::fprintf(stderr, ", %d could not be deleted", result.failed);

@@ -63,7 +63,7 @@ CleanResult deleteMatchingFiles(const std::string& directoryPath, std::string_vi
     return result;
 }
 
-CleanResult cleanDirectoryTree(AlbumDirectory& root, const CleanSelection& selection)
+CleanResult runCleanJob(AlbumDirectory& root, const CleanSelection& selection)
 {
     const std::pair<bool, const char*> kinds[] = {
         {selection.html, kHtmlPattern},

@@ -43,6 +43,6 @@ CleanResult deleteMatchingFiles(const std::string& directoryPath, std::string_vi
 
 // Deletes the selected kinds of files from every directory of the album tree,
 // parent before children. Folders the scan left out are not visited.
-CleanResult cleanDirectoryTree(AlbumDirectory& root, const CleanSelection& selection);
+CleanResult runCleanJob(AlbumDirectory& root, const CleanSelection& selection);
 
 }  // namespace quorvane

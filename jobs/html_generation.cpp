@@ -158,12 +158,12 @@ static bool runSkinScripts(Project& project, StatusLog& log, JobHost& host, cons
     return true;
 }
 
-bool generateHtml(Project& project, StatusLog& log, JobHost& host)
+bool runHtmlJob(Project& project, StatusLog& log, JobHost& host)
 {
-    return generateHtml(project, log, host, skinsFolder());
+    return runHtmlJob(project, log, host, skinsFolder());
 }
 
-bool generateHtml(Project& project, StatusLog& log, JobHost& host, const std::filesystem::path& skinsDir)
+bool runHtmlJob(Project& project, StatusLog& log, JobHost& host, const std::filesystem::path& skinsDir)
 {
     if (!project.optionsValid() || !project.root) {
         host.showMessage("Error", "Please validate project options first", MessageIcon::Warning);

@@ -13,8 +13,8 @@ namespace quorvane {
 // MainLoop script once per album directory, parents before children. Reports
 // through the log and sets its jobDone flag on every path. True on success.
 // The skin is the project's skinName inside skinsDir.
-bool generateHtml(Project& project, StatusLog& log, JobHost& host);
-bool generateHtml(Project& project, StatusLog& log, JobHost& host,
+bool runHtmlJob(Project& project, StatusLog& log, JobHost& host);
+bool runHtmlJob(Project& project, StatusLog& log, JobHost& host,
                   const std::filesystem::path& skinsDir);
 
 // The steps of one MainLoop run, shared with tests and the benchmark.

@@ -89,7 +89,7 @@ void takePendingComment(Project& project, JobHost& host)
         project.selectedNode->setComment(cutUtf8(*text, kMaxCommentLength));
 }
 
-bool saveCommentsOperation(Project& project, StatusLog& log, JobHost& host)
+bool runSaveCommentsJob(Project& project, StatusLog& log, JobHost& host)
 {
     if (!project.root) {
         log.postStatus("No active project");

@@ -26,7 +26,7 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host,
 
 // Writes every "Comments.xml" of the album. False when there is no album or a
 // file could not be written (the state line then names the directory).
-bool saveCommentsOperation(Project& project, StatusLog& log, JobHost& host);
+bool runSaveCommentsJob(Project& project, StatusLog& log, JobHost& host);
 
 // Copies the comment being typed into the selected node.
 void takePendingComment(Project& project, JobHost& host);

@@ -49,14 +49,14 @@ void MainWindow::runJob(WorkerJob job, const std::string& rootText)
         runThumbnailJob(project_, true, log_, host_);
         break;
     case WorkerJob::Html:
-        generateHtml(project_, log_, host_);
+        runHtmlJob(project_, log_, host_);
         break;
     }
 }
 
 void MainWindow::saveComments()
 {
-    if (saveCommentsOperation(project_, log_, host_))
+    if (runSaveCommentsJob(project_, log_, host_))
         commentEdit_->document()->setModified(false);
 }
 

@@ -61,7 +61,7 @@ void CleanProjectDialog::accept()
                                           "Are you really sure you want to continue ?"),
                            MessageIcon::Warning))
         return;
-    cleanDirectoryTree(root_, selection);
+    runCleanJob(root_, selection);
     prompts_.message(this, QStringLiteral("Information"), QStringLiteral("Complete"),
                      MessageIcon::Information);
     QDialog::accept();

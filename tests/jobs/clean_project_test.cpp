@@ -98,7 +98,7 @@ TEST(CleanProject, OnlyTheAlbumTreeIsVisited)
 
     CleanSelection onlyComments;
     onlyComments.comments = true;
-    CleanResult result = cleanDirectoryTree(*root, onlyComments);
+    CleanResult result = runCleanJob(*root, onlyComments);
     EXPECT_EQ(result.deleted, 2);
     EXPECT_FALSE(fs::exists(dir / "Comments.xml"));
     EXPECT_FALSE(fs::exists(dir / "x.html" / "Comments.xml"));
@@ -108,7 +108,7 @@ TEST(CleanProject, OnlyTheAlbumTreeIsVisited)
     EXPECT_TRUE(fs::exists(dir / "inter_a.jpg"));
 
     CleanSelection everything{true, true, true, true};
-    result = cleanDirectoryTree(*root, everything);
+    result = runCleanJob(*root, everything);
     EXPECT_EQ(result.deleted, 4);
     EXPECT_EQ(result.failed, 0);
     EXPECT_FALSE(fs::exists(dir / "index.html"));
@@ -122,7 +122,7 @@ TEST(CleanProject, OnlyTheAlbumTreeIsVisited)
     EXPECT_TRUE(fs::exists(dir / "pages" / "thm_p.jpg"));
 
     EXPECT_FALSE(CleanSelection{}.any());
-    EXPECT_EQ(cleanDirectoryTree(*root, CleanSelection{}).deleted, 0);
+    EXPECT_EQ(runCleanJob(*root, CleanSelection{}).deleted, 0);
 }
 
 }  // namespace

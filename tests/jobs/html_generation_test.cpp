@@ -40,7 +40,7 @@ protected:
         project.root = scanDirectory(project.rootPath, *project.options);
         EXPECT_NE(project.root, nullptr);
         host.lines.clear();
-        return generateHtml(project, log, host, dir / "Skins");
+        return runHtmlJob(project, log, host, dir / "Skins");
     }
 
     test::TempDir dir;

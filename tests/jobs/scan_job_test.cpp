@@ -90,7 +90,7 @@ TEST_F(ScanJob, RefusingToDiscardCommentsCancelsTheScan)
 
 TEST_F(ScanJob, SaveCommentsTakesTheTypedTextAndReportsFailures)
 {
-    EXPECT_FALSE(saveCommentsOperation(project, log, host));
+    EXPECT_FALSE(runSaveCommentsJob(project, log, host));
     EXPECT_EQ(host.lines.back(), "State: No active project");
 
     test::writeFile(dir / "a.jpg", "x");
@@ -101,7 +101,7 @@ TEST_F(ScanJob, SaveCommentsTakesTheTypedTextAndReportsFailures)
     host.typedComment = "ab";
     host.lines.clear();
 
-    EXPECT_TRUE(saveCommentsOperation(project, log, host));
+    EXPECT_TRUE(runSaveCommentsJob(project, log, host));
     EXPECT_EQ(host.lines, (std::vector<std::string>{"State: Saving comments", "State: Comments saved"}));
     EXPECT_FALSE(project.commentsModified);
     EXPECT_EQ(test::readFile(dir / "Comments.xml"),
@@ -112,7 +112,7 @@ TEST_F(ScanJob, SaveCommentsTakesTheTypedTextAndReportsFailures)
     host.typedComment = "lost?";
     project.commentsModified = true;
     std::filesystem::create_directory(dir / "Trip" / "Comments.xml");
-    EXPECT_FALSE(saveCommentsOperation(project, log, host));
+    EXPECT_FALSE(runSaveCommentsJob(project, log, host));
     EXPECT_EQ(host.lines.back(),
               "State: Comments NOT saved: cannot write " + (dir / "Trip").string() + "/Comments.xml");
     EXPECT_TRUE(project.commentsModified);
