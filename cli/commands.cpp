@@ -128,7 +128,7 @@ struct Session {
     {
         if (!isDirectory(root) || ::access(root.c_str(), R_OK | X_OK) != 0)
             return failure("cannot read the album root " + root);
-        globalOptions.load();
+        globalOptions.load(globalOptionsPath());
         runScanJob(project, root, globalOptions, log, host);
         if (!project.root)
             return failure("no pictures or movies found in " + root);
@@ -178,12 +178,12 @@ int runInit(const Arguments& arguments)
     if (std::filesystem::exists(project.optionsPath(), error) && !options.load(project.optionsPath()))
         return usageError("cannot read " + project.optionsPath().string());
 
-    const std::filesystem::path skins = skinsFolder();
-    const std::vector<std::string> installed = listSkins(skins);
+    const std::vector<std::string> installed = availableSkins();
     const std::vector<std::string> skinChoice = parsed->values("--skin");
     if (!skinChoice.empty()) {
         if (std::find(installed.begin(), installed.end(), skinChoice.back()) == installed.end())
-            return usageError("no skin named '" + skinChoice.back() + "' in " + skins.string());
+            return usageError("no skin named '" + skinChoice.back() + "' in " +
+                              skinsFolder(skinChoice.back()).string());
         options.skinName = skinChoice.back();
     } else if (std::find(installed.begin(), installed.end(), options.skinName) == installed.end() &&
                !installed.empty()) {
@@ -506,7 +506,7 @@ int editSkinParams(const ParsedArguments& parsed, Session& session)
     if (parsed.has("--default")) {
         options.skinPrefs.clear();
     } else {
-        const SkinPrefsResult reconciled = reconcileSkinPrefs(options, skinsFolder(), options.skinName);
+        const SkinPrefsResult reconciled = reconcileSkinPrefs(options, skinsFolder(options.skinName), options.skinName);
         if (!reconciled.ok) {
             session.host.showMessage("Parser error", reconciled.message, MessageIcon::Error);
             return ExitJobFailed;

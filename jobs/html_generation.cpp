@@ -160,7 +160,8 @@ static bool runSkinScripts(Project& project, StatusLog& log, JobHost& host, cons
 
 bool runHtmlJob(Project& project, StatusLog& log, JobHost& host)
 {
-    return runHtmlJob(project, log, host, skinsFolder());
+    const std::string skinName = project.options ? project.options->skinName : std::string();
+    return runHtmlJob(project, log, host, skinsFolder(skinName));
 }
 
 bool runHtmlJob(Project& project, StatusLog& log, JobHost& host, const std::filesystem::path& skinsDir)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/xdg_dirs.h"
 #include "xml/xml_document.h"
 
 namespace quorvane {
@@ -61,7 +62,25 @@ bool GlobalOptions::save(const std::filesystem::path& path) const
     XmlElement* projects = top->addChild(kProjectsElement);
     for (const std::string& root : recentRoots)
         projects->addChild(kProjectElement)->addAttribute(kNameAttribute, root);
+    if (path.has_parent_path()) {
+        std::error_code error;
+        std::filesystem::create_directories(path.parent_path(), error);
+        if (error)
+            return false;
+    }
     return document.save(path) == XmlOk;
+}
+
+std::filesystem::path globalOptionsPath()
+{
+    std::error_code error;
+    // The skins folder's name, spelled here because options sit below the script engine.
+    if (std::filesystem::exists(kGlobalOptionsFileName, error) || std::filesystem::is_directory("Skins", error))
+        return kGlobalOptionsFileName;
+    const std::filesystem::path config = xdgConfigHome();
+    if (config.empty())
+        return kGlobalOptionsFileName;
+    return config / "quorvane" / kGlobalOptionsFileName;
 }
 
 void GlobalOptions::addRecentRoot(std::string_view path)

@@ -20,7 +20,8 @@ public:
     // changes nothing. Every listed project is appended to recentRoots, with
     // no limit and no removal of duplicates.
     void load(const std::filesystem::path& path = kGlobalOptionsFileName);
-    // False when the file cannot be written.
+    // False when the file cannot be written. A missing parent folder is
+    // created first (the user's config folder on a first run).
     bool save(const std::filesystem::path& path = kGlobalOptionsFileName) const;
 
     // Puts the path at the front of recentRoots: an entry matching it ignoring
@@ -34,5 +35,12 @@ public:
     int autoSave = 1;
     int loadThumbnails = 1;
 };
+
+// Where the desktop program keeps its settings: "QuorvaneCfg.xml" in the
+// current directory when it is there, or when the current directory has a
+// "Skins" folder (the program started from its album folder); otherwise
+// quorvane/QuorvaneCfg.xml in the user's XDG config folder (~/.config), and
+// the current directory again when there is no such folder.
+std::filesystem::path globalOptionsPath();
 
 }  // namespace quorvane

@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "album/directory_listing.h"
+#include "foundation/xdg_dirs.h"
 #include "options/project_options.h"
 #include "script/script_context.h"
 
@@ -33,21 +35,47 @@ std::filesystem::path executableFolder()
 
 }  // namespace
 
-std::filesystem::path skinsFolder()
+std::vector<std::filesystem::path> skinSearchPath()
 {
     std::error_code error;
     if (std::filesystem::is_directory(kSkinsFolderName, error))
-        return kSkinsFolderName;
-    const std::filesystem::path programFolder = executableFolder();
-    if (!programFolder.empty()) {
-        for (const std::filesystem::path& candidate :
-             {programFolder / kSkinsFolderName,
-              programFolder / ".." / "share" / "quorvane" / kSkinsFolderName}) {
-            if (std::filesystem::is_directory(candidate, error))
-                return candidate.lexically_normal();
+        return {kSkinsFolderName};
+    std::vector<std::filesystem::path> candidates;
+    if (const std::filesystem::path data = xdgDataHome(); !data.empty())
+        candidates.push_back(data / "quorvane" / kSkinsFolderName);
+    if (const std::filesystem::path programFolder = executableFolder(); !programFolder.empty()) {
+        candidates.push_back(programFolder / kSkinsFolderName);
+        candidates.push_back((programFolder / ".." / "share" / "quorvane" / kSkinsFolderName).lexically_normal());
+    }
+    std::vector<std::filesystem::path> folders;
+    for (const std::filesystem::path& candidate : candidates) {
+        if (std::filesystem::is_directory(candidate, error))
+            folders.push_back(candidate);
+    }
+    return folders;
+}
+
+std::filesystem::path skinsFolder(std::string_view skinName, const std::vector<std::filesystem::path>& searchPath)
+{
+    for (const std::filesystem::path& folder : searchPath) {
+        if (skinHasScripts(folder, skinName))
+            return folder;
+    }
+    return searchPath.empty() ? std::filesystem::path(kSkinsFolderName) : searchPath.front();
+}
+
+std::vector<std::string> availableSkins(const std::vector<std::filesystem::path>& searchPath)
+{
+    std::vector<std::string> skins;
+    for (const std::filesystem::path& folder : searchPath) {
+        for (std::string& name : listSkins(folder)) {
+            if (std::find(skins.begin(), skins.end(), name) == skins.end())
+                skins.push_back(std::move(name));
         }
     }
-    return kSkinsFolderName;
+    std::stable_sort(skins.begin(), skins.end(),
+                     [](const std::string& a, const std::string& b) { return listsBefore(a, b); });
+    return skins;
 }
 
 bool skinHasScripts(const std::filesystem::path& skinsDir, std::string_view skinName)

@@ -14,11 +14,22 @@ inline constexpr char kMainScriptName[] = "Main.qvs";
 inline constexpr char kMainLoopScriptName[] = "MainLoop.qvs";
 inline constexpr char kSkinHelpName[] = "Varhelp.rtf";
 
-// The folder holding the skins: "Skins" in the current directory when there is
-// one, otherwise the skins installed with the program ("Skins" beside the
-// executable, then ../share/quorvane/Skins from it). Falls back to the
-// relative "Skins" when none exists, so messages name the usual place.
-std::filesystem::path skinsFolder();
+// The folders skins are looked up in, in order. "Skins" in the current
+// directory, alone, when there is one; otherwise those that exist of the
+// user's own skins ($XDG_DATA_HOME/quorvane/Skins, ~/.local/share/...) and the
+// installed ones ("Skins" beside the executable, then ../share/quorvane/Skins
+// from it). A skin found in an earlier folder hides one of the same name in a
+// later folder.
+std::vector<std::filesystem::path> skinSearchPath();
+
+// The folder holding the named skin: the first folder of the search path that
+// has it. When none has, the first folder of the search path, or the relative
+// "Skins" when there is none, so messages name the usual place.
+std::filesystem::path skinsFolder(std::string_view skinName,
+                                  const std::vector<std::filesystem::path>& searchPath = skinSearchPath());
+
+// Every skin of the search path, each name once, in listing order.
+std::vector<std::string> availableSkins(const std::vector<std::filesystem::path>& searchPath = skinSearchPath());
 
 // A folder is a skin when one of its two scripts can be read.
 bool skinHasScripts(const std::filesystem::path& skinsDir, std::string_view skinName);

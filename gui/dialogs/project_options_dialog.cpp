@@ -420,7 +420,7 @@ void ProjectOptionsDialog::reject()
 
 bool editProjectOptions(ProjectOptions& options, gui::Prompts& prompts, QWidget* parent)
 {
-    options.skinList = listSkins(skinsFolder());
+    options.skinList = availableSkins();
     ProjectOptionsDialog dialog(options, prompts, parent);
     // The Skin Parameters window works on the record's own parameters, which
     // keep its changes whether the dialog ends with OK or Cancel.

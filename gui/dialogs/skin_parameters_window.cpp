@@ -191,7 +191,7 @@ void SkinParametersWindow::keyPressEvent(QKeyEvent* event)
 void editSkinParameters(ProjectOptions& options, std::string_view skinName, QWidget* owner,
                         const ShowMessage& showMessage)
 {
-    const std::filesystem::path skins = skinsFolder();
+    const std::filesystem::path skins = skinsFolder(skinName);
     const SkinPrefsResult reconciled = reconcileSkinPrefs(options, skins, skinName);
     if (!reconciled.ok) {
         showMessage(owner, QStringLiteral("Parser error"), QString::fromStdString(reconciled.message),

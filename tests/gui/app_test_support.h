@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "gui/app/prompts.h"
+#include "support/test_support.h"
 
 // Readable failure messages for Qt texts.
 inline void PrintTo(const QString& text, std::ostream* out)
@@ -183,20 +184,5 @@ inline void click(QObject& parent, const char* name)
     if (auto* button = child<QAbstractButton>(parent, name))
         button->click();
 }
-
-// Runs the test body with another current directory, restored afterwards.
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const std::filesystem::path& path) : saved_(std::filesystem::current_path())
-    {
-        std::filesystem::current_path(path);
-    }
-    ~CurrentDirectory() { std::filesystem::current_path(saved_); }
-    CurrentDirectory(const CurrentDirectory&) = delete;
-    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
-
-private:
-    std::filesystem::path saved_;
-};
 
 }  // namespace quorvane::test

@@ -57,7 +57,9 @@ TEST(GlobalOptions, NewRecordSavesEveryElementInOrder)
     EXPECT_EQ(loaded.autoSave, 0);
     EXPECT_EQ(loaded.recentRoots, (Roots{"/home/u/Photos", "/media/Card 1"}));
 
-    EXPECT_FALSE(options.save(dir / "missing" / "QuorvaneCfg.xml"));
+    // A missing folder is made; one that cannot be made fails the save.
+    test::writeFile(dir / "file", "");
+    EXPECT_FALSE(options.save(dir / "file" / "QuorvaneCfg.xml"));
 }
 
 TEST(GlobalOptions, ElementsWithoutTheirAttributeTakeTheReaderDefaults)
@@ -154,6 +156,37 @@ TEST(GlobalOptions, RecentRootsKeepTheTenNewestAndMoveMatchesToTheFront)
     EXPECT_EQ(options.recentRoots,
               (Roots{"/albums/Trip5", "/albums/Trip11", "/albums/Trip10", "/albums/Trip9", "/albums/Trip8",
                      "/albums/Trip7", "/albums/Trip6", "/albums/Trip4", "/albums/Trip3", "/albums/Trip2"}));
+}
+
+TEST(GlobalOptions, SettingsStayInTheCurrentDirectoryOnlyWhenItHoldsThemOrSkins)
+{
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "work");
+    const test::CurrentDirectory cwd(dir / "work");
+    const test::EnvironmentVariable config("XDG_CONFIG_HOME", (dir / "config").c_str());
+    const std::filesystem::path userFile = dir / "config" / "quorvane" / "QuorvaneCfg.xml";
+    EXPECT_EQ(globalOptionsPath(), userFile);
+
+    // The first save makes the user's folder.
+    GlobalOptions options;
+    options.addRecentRoot("/albums/Trip");
+    ASSERT_TRUE(options.save(globalOptionsPath()));
+    GlobalOptions loaded;
+    loaded.load(userFile);
+    EXPECT_EQ(loaded.recentRoots, Roots{"/albums/Trip"});
+
+    {
+        // A relative value is not a base folder: HOME's .config stands in.
+        const test::EnvironmentVariable relative("XDG_CONFIG_HOME", "config");
+        const test::EnvironmentVariable home("HOME", dir.path().c_str());
+        EXPECT_EQ(globalOptionsPath(), dir / ".config" / "quorvane" / "QuorvaneCfg.xml");
+    }
+
+    std::filesystem::create_directory(dir / "work" / "Skins");
+    EXPECT_EQ(globalOptionsPath(), "QuorvaneCfg.xml");
+    std::filesystem::remove(dir / "work" / "Skins");
+    test::writeFile(dir / "work" / "QuorvaneCfg.xml", "");
+    EXPECT_EQ(globalOptionsPath(), "QuorvaneCfg.xml");
 }
 
 }  // namespace

@@ -83,5 +83,43 @@ TEST(Skins, SkinWithoutPublicDeclarationsEmptiesThePrefs)
     EXPECT_TRUE(options.skinPrefs.empty());
 }
 
+TEST(Skins, UserSkinsComeFirstUnlessTheCurrentDirectoryHasSkins)
+{
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "work");
+    const test::CurrentDirectory cwd(dir / "work");
+    const test::EnvironmentVariable data("XDG_DATA_HOME", (dir / "data").c_str());
+    const std::filesystem::path user = dir / "data" / "quorvane" / "Skins";
+    test::writeFile(user / "Mine" / "Main.qvs", "");
+
+    const std::vector<std::filesystem::path> searchPath = skinSearchPath();
+    ASSERT_FALSE(searchPath.empty());
+    EXPECT_EQ(searchPath.front(), user);
+    EXPECT_EQ(skinsFolder("Mine"), user);
+
+    // A "Skins" folder in the current directory is the only one looked at.
+    test::writeFile(dir / "work" / "Skins" / "Local" / "MainLoop.qvs", "");
+    EXPECT_EQ(skinSearchPath(), std::vector<std::filesystem::path>{"Skins"});
+    EXPECT_EQ(availableSkins(), std::vector<std::string>{"Local"});
+    EXPECT_EQ(skinsFolder("Mine"), "Skins");
+}
+
+TEST(Skins, AnEarlierFolderHidesASkinOfTheSameNameAndTheListIsMerged)
+{
+    test::TempDir dir;
+    test::writeFile(dir / "user" / "Default" / "Main.qvs", "");
+    test::writeFile(dir / "user" / "zeta" / "Main.qvs", "");
+    test::writeFile(dir / "installed" / "Default" / "Main.qvs", "");
+    test::writeFile(dir / "installed" / "Plain" / "MainLoop.qvs", "");
+    const std::vector<std::filesystem::path> searchPath = {dir / "user", dir / "installed"};
+
+    EXPECT_EQ(availableSkins(searchPath), (std::vector<std::string>{"Default", "Plain", "zeta"}));
+    EXPECT_EQ(skinsFolder("Default", searchPath), dir / "user");
+    EXPECT_EQ(skinsFolder("Plain", searchPath), dir / "installed");
+    // An unknown skin is reported in the first folder.
+    EXPECT_EQ(skinsFolder("Gone", searchPath), dir / "user");
+    EXPECT_EQ(skinsFolder("Gone", {}), "Skins");
+}
+
 }  // namespace
 }  // namespace quorvane

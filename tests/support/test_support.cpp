@@ -1,11 +1,31 @@
 #include "support/test_support.h"
 
+#include <stdlib.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
 namespace quorvane::test {
+
+EnvironmentVariable::EnvironmentVariable(const char* name, const char* value) : name_(name)
+{
+    if (const char* saved = std::getenv(name))
+        saved_ = saved;
+    if (value)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+}
+
+EnvironmentVariable::~EnvironmentVariable()
+{
+    if (saved_)
+        ::setenv(name_.c_str(), saved_->c_str(), 1);
+    else
+        ::unsetenv(name_.c_str());
+}
 
 TempDir::TempDir()
 {

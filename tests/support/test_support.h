@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,35 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// Runs the test body with another current directory, restored afterwards.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::filesystem::path& path) : saved_(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(path);
+    }
+    ~CurrentDirectory() { std::filesystem::current_path(saved_); }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    std::filesystem::path saved_;
+};
+
+// Sets an environment variable (unsets it for nullptr) for the test body and
+// restores its former value afterwards.
+class EnvironmentVariable {
+public:
+    EnvironmentVariable(const char* name, const char* value);
+    ~EnvironmentVariable();
+    EnvironmentVariable(const EnvironmentVariable&) = delete;
+    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> saved_;
 };
 
 std::string readFile(const std::filesystem::path& path);
