@@ -21,8 +21,9 @@ void printProgramHelp(std::FILE* out)
                "state line shows them; listings go to standard output.\n"
                "\n"
                "Options:\n"
-               "  -C DIR     run as if started in DIR (where QuorvaneCfg.xml and Skins are looked up)\n"
-               "  -h, --help show this help; COMMAND --help shows the help of one command\n"
+               "  -C DIR       run as if started in DIR (where QuorvaneCfg.xml and Skins are looked up)\n"
+               "  -h, --help   show this help; COMMAND --help shows the help of one command\n"
+               "  --version    show the program's version\n"
                "\n"
                "Commands:\n",
                out);
@@ -41,6 +42,10 @@ int main(int argc, char** argv)
         const std::string argument = argv[at];
         if (argument == "-h" || argument == "--help") {
             printProgramHelp(stdout);
+            return quorvane::cli::ExitOk;
+        }
+        if (argument == "--version") {
+            std::printf("quorvane-cli %s\n", QUORVANE_VERSION);
             return quorvane::cli::ExitOk;
         }
         if (argument == "-C") {
