@@ -1,9 +1,12 @@
 # A thin layer over CMake: `make demo` runs the main job, `make test` builds
 # and runs every test. Both install missing Debian packages first.
+# `make install` installs under PREFIX (DESTDIR honoured); `make package`
+# makes the Debian package quorvane_VERSION_ARCH.deb in the build folder.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build demo test clean
+.PHONY: all deps configure build demo test install package clean
 
 all: build
 
@@ -21,6 +24,12 @@ demo: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 clean:
 	rm -rf $(BUILD_DIR)

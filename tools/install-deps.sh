@@ -21,6 +21,14 @@ packages+=(
     gstreamer1.0-plugins-ugly gstreamer1.0-libav
 )
 
+# Packaging: dpkg-shlibdeps finds the .deb's dependencies (`make package`);
+# the install test validates the menu entry and metainfo and runs the bash
+# completion.
+packages+=(
+    dpkg-dev
+    desktop-file-utils appstream bash-completion
+)
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
