@@ -125,20 +125,14 @@ void drawProcessing(QPainter& p)
     p.drawPolyline(glass);
 }
 
-void drawApplication(QPainter& p)
+// The program's own icon, the one the menu shows (packaging/icons), in
+// every size it was drawn at.
+QIcon applicationIcon()
 {
-    p.save();
-    p.translate(8, 8);
-    p.rotate(-12);
-    p.translate(-8, -8);
-    p.setPen(QPen(QColor(0x66, 0x66, 0x66), 0.7));
-    p.setBrush(QColor(0xf4, 0xf1, 0xe8));
-    p.drawRect(QRectF(2, 2.5, 11, 9));
-    p.restore();
-    p.setPen(QPen(QColor(0x44, 0x44, 0x44), 0.8));
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(3.5, 4.5, 11.5, 9.5));
-    drawLandscape(p, QRectF(4.7, 5.7, 9.1, 7.1));
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/quorvane-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 }  // namespace
@@ -147,7 +141,7 @@ QIcon drawnIcon(IconKind kind)
 {
     switch (kind) {
     case IconKind::Application:
-        return drawIcon(drawApplication);
+        return applicationIcon();
     case IconKind::Directory:
         return drawIcon(drawFolder);
     case IconKind::Picture:

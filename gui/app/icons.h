@@ -14,7 +14,8 @@ enum class IconKind {
     Processing,
 };
 
-// The program's icons, drawn in code rather than loaded from files.
+// The program's icons, drawn in code rather than loaded from files, but for
+// the application's own: the icon the menu shows, built into the program.
 QIcon drawnIcon(IconKind kind);
 
 }  // namespace quorvane::gui

@@ -52,10 +52,14 @@ cp -r "$source/samples/album" "$work/album"
 cd "$work/elsewhere"
 export HOME=$work/home
 unset XDG_CONFIG_HOME XDG_DATA_HOME
+"$cli" init "$work/album" --set OutputFolder="$work/site" >"$work/init.out" 2>"$work/init.err" ||
+    fail "the installed quorvane-cli init failed: $(cat "$work/init.err")"
+grep -q '<Skin name="Default"/>' "$work/album/ProjectOptions.xml" || fail "init did not choose the installed skin Default"
 "$cli" build "$work/album" >"$work/build.out" 2>"$work/build.err" ||
     fail "the installed quorvane-cli build failed: $(cat "$work/build.err")"
-[ -f "$work/album/index.html" ] || fail "the installed skin wrote no index.html"
-[ -f "$work/album/thm_cat.jpg" ] || fail "no thumbnail was made"
+index=$(cat "$work/build.out")
+[ "$index" = "$work/site/index.html" ] && [ -f "$index" ] || fail "the installed skin wrote no index page ($index)"
+[ -f "$work/site/thm_cat.jpg" ] || fail "no thumbnail was made"
 [ -z "$(ls -A "$work/elsewhere")" ] || fail "the build wrote into the current directory"
 
 # The man page holds every command of the help, and groff reads it cleanly.

@@ -542,5 +542,15 @@ TEST_F(MainWindowTest, NewSortMethodResortsTheTreeAndKeepsTheTypedComment)
     EXPECT_EQ(stored.thumbWidth, 123);
 }
 
+TEST_F(MainWindowTest, WindowIconIsTheApplicationIconOfTheMenu)
+{
+    open();
+    const std::filesystem::path packaged = test::sourceDir() / "packaging" / "icons" / "quorvane-48.png";
+    const auto format = QImage::Format_ARGB32_Premultiplied;
+    const QImage expected = QImage(QString::fromStdString(packaged.string())).convertToFormat(format);
+    ASSERT_FALSE(expected.isNull()) << packaged;
+    EXPECT_EQ(window->windowIcon().pixmap(48, 48).toImage().convertToFormat(format), expected);
+}
+
 }  // namespace
 }  // namespace quorvane::gui
