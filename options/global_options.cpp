@@ -29,6 +29,33 @@ constexpr IntSetting kSettings[] = {
     {"AutoSave", "b", &GlobalOptions::autoSave, 1},
 };
 
+// Written after "Projects", so that earlier versions, which look for their
+// own elements only, read such a file as before.
+struct GeometrySetting {
+    const char* element;
+    GlobalOptions::WindowGeometry GlobalOptions::*field;
+};
+constexpr GeometrySetting kGeometries[] = {
+    {"MainWindowGeometry", &GlobalOptions::mainWindow},
+    {"PreviewGeometry", &GlobalOptions::preview},
+};
+
+// Sizes beyond any screen are a damaged file, not a window.
+constexpr int kMaxWindowSide = 32768;
+
+void loadGeometry(const XmlElement& element, GlobalOptions::WindowGeometry& geometry)
+{
+    GlobalOptions::WindowGeometry read;
+    element.getIntAttribute("x", read.x, 0);
+    element.getIntAttribute("y", read.y, 0);
+    element.getIntAttribute("w", read.width, 0);
+    element.getIntAttribute("h", read.height, 0);
+    const auto inRange = [](int value) { return value > -kMaxWindowSide && value < kMaxWindowSide; };
+    if (read.stored() && read.width < kMaxWindowSide && read.height < kMaxWindowSide && inRange(read.x) &&
+        inRange(read.y))
+        geometry = read;
+}
+
 }  // namespace
 
 void GlobalOptions::load(const std::filesystem::path& path)
@@ -50,6 +77,10 @@ void GlobalOptions::load(const std::filesystem::path& path)
             recentRoots.push_back(std::move(root));
         }
     }
+    for (const GeometrySetting& setting : kGeometries) {
+        if (const XmlElement* element = top->findChild(setting.element, false))
+            loadGeometry(*element, this->*setting.field);
+    }
 }
 
 bool GlobalOptions::save(const std::filesystem::path& path) const
@@ -62,6 +93,16 @@ bool GlobalOptions::save(const std::filesystem::path& path) const
     XmlElement* projects = top->addChild(kProjectsElement);
     for (const std::string& root : recentRoots)
         projects->addChild(kProjectElement)->addAttribute(kNameAttribute, root);
+    for (const GeometrySetting& setting : kGeometries) {
+        const WindowGeometry& geometry = this->*setting.field;
+        if (!geometry.stored())
+            continue;
+        XmlElement* element = top->addChild(setting.element);
+        element->addIntAttribute("x", geometry.x);
+        element->addIntAttribute("y", geometry.y);
+        element->addIntAttribute("w", geometry.width);
+        element->addIntAttribute("h", geometry.height);
+    }
     if (path.has_parent_path()) {
         std::error_code error;
         std::filesystem::create_directories(path.parent_path(), error);

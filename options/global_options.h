@@ -34,6 +34,18 @@ public:
     std::vector<std::string> recentRoots;  // most recent first
     int autoSave = 1;
     int loadThumbnails = 1;
+
+    // Where the desktop program's windows were last, in screen pixels; a
+    // width of 0 means never stored, and nothing is written for it.
+    struct WindowGeometry {
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+        bool stored() const { return width > 0 && height > 0; }
+    };
+    WindowGeometry mainWindow;
+    WindowGeometry preview;
 };
 
 // Where the desktop program keeps its settings: "QuorvaneCfg.xml" in the

@@ -6,6 +6,7 @@
 #include "album/album_tree.h"
 #include "foundation/format.h"
 #include "foundation/script_variable.h"
+#include "imaging/exif_display.h"
 #include "imaging/exif_reader.h"
 
 namespace quorvane {
@@ -30,6 +31,12 @@ void collectExifVariables(AlbumPicture& picture)
         case TypeAscii: case TypeRational: case TypeSRational:
             variable = std::make_unique<ScriptVariable>(VarString, variableName);
             variable->setText(value.text);
+            // Beside the raw value, the text a page shows people ("1/200 s").
+            if (std::optional<std::string> shown = exifDisplayText(name, value.text)) {
+                picture.exifVariables.append(std::move(variable));
+                variable = std::make_unique<ScriptVariable>(VarString, std::string("ExifText_") + name);
+                variable->setText(*shown);
+            }
             break;
         case TypeFloat: case TypeDouble:
             variable = std::make_unique<ScriptVariable>(VarString, variableName);

@@ -1,5 +1,6 @@
 #include "gui/app/album_tree_view.h"
 
+#include <QFont>
 #include <QTreeWidget>
 
 #include <utility>
@@ -22,6 +23,7 @@ public:
     {
         setText(0, displayText(text));
         setIcon(0, icon);
+        markCommented(this);
     }
 
     AlbumNode* node;
@@ -51,6 +53,43 @@ void fillAlbumTree(QTreeWidget& tree, AlbumDirectory& root)
             item->addChild(
                 new AlbumItem(file, file.fileName, file.mediaKind == MediaMovie ? movie : picture));
     }
+    rootItem->setExpanded(true);
+}
+
+void markCommented(QTreeWidgetItem* item)
+{
+    AlbumNode* node = albumNodeOf(item);
+    if (!node)
+        return;
+    QFont font = item->font(0);
+    const bool commented = !node->commentText().empty();
+    if (font.bold() != commented) {
+        font.setBold(commented);
+        item->setFont(0, font);
+    }
+}
+
+QString albumNodeKey(const AlbumNode& node)
+{
+    if (node.isFile)
+        return QStringLiteral("f:") + QString::fromStdString(static_cast<const AlbumPicture&>(node).fullPath());
+    return QStringLiteral("d:") + QString::fromStdString(static_cast<const AlbumDirectory&>(node).fullPath);
+}
+
+QTreeWidgetItem* findAlbumItem(QTreeWidget& tree, const QString& key)
+{
+    std::vector<QTreeWidgetItem*> pending;
+    for (int i = 0; i < tree.topLevelItemCount(); ++i)
+        pending.push_back(tree.topLevelItem(i));
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        pending.pop_back();
+        if (const AlbumNode* node = albumNodeOf(item); node && albumNodeKey(*node) == key)
+            return item;
+        for (int i = 0; i < item->childCount(); ++i)
+            pending.push_back(item->child(i));
+    }
+    return nullptr;
 }
 
 AlbumNode* albumNodeOf(const QTreeWidgetItem* item)

@@ -28,12 +28,15 @@
 #include "gui/app/processing_window.h"
 #include "gui/app/prompts.h"
 #include "gui/app/status_bar.h"
+#include "gui/app/tree_thumbnails.h"
 
 namespace quorvane::gui {
 
 namespace {
 
 constexpr int kTimerPeriodMs = 50;
+// Big enough to recognise a picture by its thumbnail in the tree.
+constexpr int kTreeIconSize = 32;
 // About one minute of timer ticks between two autosave checks.
 constexpr int kAutosaveTicks = 1200;
 
@@ -47,9 +50,7 @@ QGroupBox* groupWith(const QString& title, QLayout* layout)
 }  // namespace
 
 MainWindow::MainWindow(Prompts& prompts, std::filesystem::path globalOptionsFile, QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                              Qt::WindowCloseButtonHint),
+    : QMainWindow(parent),
       prompts_(prompts), globalOptionsFile_(std::move(globalOptionsFile)), host_(*this)
 {
     globalOptions_.load(globalOptionsFile_);
@@ -64,6 +65,9 @@ MainWindow::MainWindow(Prompts& prompts, std::filesystem::path globalOptionsFile
     log_.setSink(statusBar_);
     processingWindow_ = new ProcessingWindow(this);
     fillRootList();
+    // The most recent album is the likeliest next one.
+    if (!globalOptions_.recentRoots.empty())
+        rootCombo_->setEditText(QString::fromStdString(globalOptions_.recentRoots.front()));
     connectTree();
     connect(this, &MainWindow::fileSelected, this,
             [this](AlbumPicture* file) { preview_.previewFile(*file, project_.options.get()); });
@@ -73,11 +77,42 @@ MainWindow::MainWindow(Prompts& prompts, std::filesystem::path globalOptionsFile
     timer_->start(kTimerPeriodMs);
 
     updateControls();
+    placeWindow();
+    preview_.setAnchor(this);
+}
+
+void MainWindow::placeWindow()
+{
+    // The described size is the least and the first; the tree and the
+    // comment box take whatever room the user adds.
     const QSize client = dialogUnits(*this, 484, 231);
-    setFixedSize(client.width(),
-                 client.height() + menuBar()->sizeHint().height() + statusBar_->sizeHint().height());
-    if (const QScreen* display = screen())
+    const QSize least(client.width(),
+                      client.height() + menuBar()->sizeHint().height() + statusBar_->sizeHint().height());
+    setMinimumSize(least);
+    const GlobalOptions::WindowGeometry& stored = globalOptions_.mainWindow;
+    const QScreen* display = screen();
+    if (stored.stored()) {
+        const QRect wanted(stored.x, stored.y, std::max(stored.width, least.width()),
+                           std::max(stored.height, least.height()));
+        // A window remembered on a screen that is gone comes back centred.
+        if (!display || display->virtualGeometry().intersects(wanted)) {
+            setGeometry(wanted);
+            return;
+        }
+    }
+    resize(least);
+    if (display)
         move(display->availableGeometry().center() - rect().center());
+}
+
+void MainWindow::rememberGeometry()
+{
+    const QRect frame = geometry();
+    globalOptions_.mainWindow = {frame.x(), frame.y(), frame.width(), frame.height()};
+    if (const PreviewWindow* window = preview_.window()) {
+        const QRect shown = window->geometry();
+        globalOptions_.preview = {shown.x(), shown.y(), shown.width(), shown.height()};
+    }
 }
 
 MainWindow::~MainWindow()
@@ -103,6 +138,11 @@ void MainWindow::buildWindow()
     rootCombo_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     // Folders dropped anywhere on the window land in the main window's handler.
     rootCombo_->lineEdit()->setAcceptDrops(false);
+    // Enter after typing a path scans it, as the Scan button does.
+    connect(rootCombo_->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (!processing())
+            startJob(WorkerJob::Scan);
+    });
     auto* rootRow = new QHBoxLayout;
     rootRow->addWidget(rootCombo_, 1);
     QPushButton* browse = addButton(QStringLiteral("..."), "browseButton", &MainWindow::browseForRoot);
@@ -115,6 +155,8 @@ void MainWindow::buildWindow()
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(true);
     tree_->setUniformRowHeights(true);
+    tree_->setIconSize(QSize(kTreeIconSize, kTreeIconSize));
+    thumbnails_ = new TreeThumbnails(tree_->iconSize(), this);
     auto* treeBox = new QVBoxLayout;
     treeBox->addWidget(tree_);
 
@@ -221,7 +263,12 @@ void MainWindow::connectTree()
     connect(tree_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
                 onTreeSelectionChanged(albumNodeOf(previous), albumNodeOf(current));
+                markCommented(previous);
             });
+    connect(tree_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+        if (project_.options)
+            thumbnails_->loadFolder(item, *project_.options);
+    });
 }
 
 void MainWindow::fillRootList()
@@ -253,14 +300,34 @@ void MainWindow::rebuildTreeView()
     // The entry being edited keeps what was typed for it.
     if (project_.selectedNode)
         onTreeSelectionChanged(project_.selectedNode, nullptr);
+    project_.selectedNode = nullptr;
+    if (!project_.root)
+        preview_.clear();
     {
         const QSignalBlocker blocker(tree_);
+        thumbnails_->forgetItems();
         tree_->clear();
         if (project_.root)
             fillAlbumTree(*tree_, *project_.root);
     }
     commentEdit_->clear();
     commentEdit_->document()->setModified(false);
+    if (project_.root && project_.options)
+        thumbnails_->loadFolder(tree_->topLevelItem(0), *project_.options);
+    // A re-scan keeps the entry that was selected, where it still exists,
+    // without opening the preview again.
+    if (QTreeWidgetItem* again = selectedKey_.isEmpty() ? nullptr : findAlbumItem(*tree_, selectedKey_)) {
+        for (QTreeWidgetItem* parent = again->parent(); parent; parent = parent->parent())
+            parent->setExpanded(true);
+        {
+            const QSignalBlocker blocker(tree_);
+            tree_->setCurrentItem(again);
+        }
+        tree_->scrollToItem(again);
+        project_.selectedNode = albumNodeOf(again);
+        commentEdit_->setPlainText(displayText(project_.selectedNode->commentText()));
+        commentEdit_->document()->setModified(false);
+    }
     updateControls();
 }
 
@@ -268,6 +335,17 @@ void MainWindow::albumChanged()
 {
     rebuildTreeView();
     fillRootList();
+}
+
+void MainWindow::jobProgress(int done, int total)
+{
+    // A report queued just before the job ended arrives after the window closed.
+    if (!processing_)
+        return;
+    progress_.report(done, total);
+    const QString text = QString::fromStdString(progress_.text());
+    processingWindow_->showProgress(done, total, text);
+    statusBar_->showProgress(text);
 }
 
 void MainWindow::foldCommentModification()
@@ -290,6 +368,7 @@ void MainWindow::onTreeSelectionChanged(AlbumNode* oldNode, AlbumNode* newNode)
     }
     project_.selectedNode = newNode;
     if (newNode) {
+        selectedKey_ = albumNodeKey(*newNode);
         foldCommentModification();
         commentEdit_->setPlainText(displayText(newNode->commentText()));
         commentEdit_->document()->setModified(false);
@@ -350,6 +429,9 @@ void MainWindow::closeProcessingWindow()
         centralWidget()->setEnabled(true);
         menuBar()->setEnabled(true);
         processingWindow_->hide();
+        processingWindow_->clearProgress();
+        statusBar_->showProgress(QString());
+        progress_.reset();
         raise();
         activateWindow();
     }
@@ -367,6 +449,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    rememberGeometry();
     globalOptions_.save(globalOptionsFile_);
     event->accept();
 }

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 
 #include "gui/app/job_runner.h"
+#include "gui/app/progress_text.h"
 #include "gui/app/window_job_host.h"
 #include "jobs/project.h"
 #include "jobs/status_log.h"
@@ -27,6 +28,11 @@ namespace quorvane::gui {
 class Prompts;
 class ProcessingWindow;
 class StatusBar;
+class TreeThumbnails;
+
+// Why a scan of rootText found no album: an empty path, a missing or
+// unreadable folder, or one without pictures or movies. A full state line.
+std::string emptyScanReason(const std::string& rootText);
 
 // The four long operations, each run on the worker thread.
 enum class WorkerJob {
@@ -52,6 +58,7 @@ public:
     const GlobalOptions& globalOptions() const { return globalOptions_; }
     StatusLog& statusLog() { return log_; }
     const StatusBar& statusBarWidget() const { return *statusBar_; }
+    TreeThumbnails& treeThumbnails() { return *thumbnails_; }
     Prompts& prompts() { return prompts_; }
     // The "Photo Preview" window of the selected picture or movie.
     Previewer& previewer() { return preview_; }
@@ -71,6 +78,8 @@ public:
     // What the worker's host asks of the window, always on the window thread.
     std::optional<std::string> pendingComment() const;
     void albumChanged();
+    // How far the running job is, shown in the Processing window and the status bar.
+    void jobProgress(int done, int total);
 
     // The commands of the menu and the buttons.
     void browseForRoot();
@@ -98,6 +107,8 @@ protected:
 
 private:
     void buildWindow();
+    void placeWindow();
+    void rememberGeometry();
     void buildMenu();
     template <typename Command>
     QPushButton* addButton(const QString& text, const char* name, Command command);
@@ -118,6 +129,7 @@ private:
     WindowJobHost host_;
     JobRunner jobs_;
     int tickCount_ = 0;
+    ProgressEstimate progress_;
     Previewer preview_{globalOptions_, log_};
 
     QComboBox* rootCombo_ = nullptr;
@@ -126,6 +138,9 @@ private:
     StatusBar* statusBar_ = nullptr;
     QTimer* timer_ = nullptr;
     ProcessingWindow* processingWindow_ = nullptr;
+    TreeThumbnails* thumbnails_ = nullptr;
+    // The entry last selected, found again after a re-scan.
+    QString selectedKey_;
     bool processing_ = false;
 
     // Enabled while a project is active.

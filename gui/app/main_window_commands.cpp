@@ -1,3 +1,7 @@
+#include <unistd.h>
+
+#include <filesystem>
+
 #include <QComboBox>
 #include <QPlainTextEdit>
 
@@ -15,10 +19,26 @@
 
 namespace quorvane::gui {
 
+std::string emptyScanReason(const std::string& rootText)
+{
+    if (rootText.empty())
+        return "No folder given: type the album's folder or choose it with \"...\"";
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(rootText, error);
+    if (!std::filesystem::exists(status))
+        return "Folder not found: " + rootText;
+    if (!std::filesystem::is_directory(status))
+        return "Not a folder: " + rootText;
+    if (::access(rootText.c_str(), R_OK | X_OK) != 0)
+        return "Folder cannot be read: " + rootText;
+    return "No pictures or movies found in " + rootText;
+}
+
 void MainWindow::browseForRoot()
 {
     log_.postStatus("Select a root for the album");
-    const QString path = prompts_.chooseDirectory(this, QStringLiteral("Select directory to process"));
+    const QString path = prompts_.chooseDirectory(this, QStringLiteral("Select directory to process"),
+                                                  rootCombo_->currentText());
     if (path.isEmpty()) {
         log_.postStatus("No path specified");
         return;
@@ -41,6 +61,9 @@ void MainWindow::runJob(WorkerJob job, const std::string& rootText)
     switch (job) {
     case WorkerJob::Scan:
         runScanJob(project_, rootText, globalOptions_, log_, host_);
+        // An empty tree says nothing by itself: name the reason.
+        if (!project_.root)
+            log_.postText(emptyScanReason(rootText));
         break;
     case WorkerJob::Thumbnails:
         runThumbnailJob(project_, false, log_, host_);
@@ -122,7 +145,8 @@ void MainWindow::skinParametersCommand()
 {
     if (!project_.options)
         return;
-    editSkinParameters(*project_.options, project_.options->skinName, this, messageFunction(prompts_));
+    editSkinParameters(*project_.options, project_.options->skinName, this, messageFunction(prompts_),
+                       askYesNoFunction(prompts_));
     // Saved whatever the user did in the window.
     saveProjectOptions();
 }

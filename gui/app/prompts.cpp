@@ -37,9 +37,11 @@ bool WidgetPrompts::askYesNo(QWidget* parent, const QString& title, const QStrin
     return box.exec() == QMessageBox::Yes;
 }
 
-QString WidgetPrompts::chooseDirectory(QWidget* parent, const QString& title)
+QString WidgetPrompts::chooseDirectory(QWidget* parent, const QString& title, const QString& start)
 {
-    return QFileDialog::getExistingDirectory(parent, title);
+    // Qt hands this to the desktop's own folder chooser (through its portal
+    // or platform theme) wherever one is available.
+    return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
 }
 
 }  // namespace quorvane::gui

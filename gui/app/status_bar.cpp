@@ -37,7 +37,8 @@ QWidget* makePart(QLabel* icon, QLabel* text)
 StatusBar::StatusBar(QWidget* parent)
     : QStatusBar(parent), busyIcon_(iconLabel(drawnIcon(IconKind::Idle), this)),
       busyLabel_(new QLabel(QStringLiteral("Idle"), this)),
-      stateLabel_(new QLabel(QString::fromLatin1(StatusLog::kInitialLine), this))
+      stateLabel_(new QLabel(QString::fromLatin1(StatusLog::kInitialLine), this)),
+      progressLabel_(new QLabel(this))
 {
     setSizeGripEnabled(false);
     QWidget* busyPart = makePart(busyIcon_, busyLabel_);
@@ -46,6 +47,21 @@ StatusBar::StatusBar(QWidget* parent)
     stateLabel_->setMinimumWidth(1);
     stateLabel_->setTextFormat(Qt::PlainText);
     addWidget(makePart(iconLabel(drawnIcon(IconKind::Status), this), stateLabel_), 1);
+    progressLabel_->setObjectName(QStringLiteral("progressLabel"));
+    progressLabel_->setTextFormat(Qt::PlainText);
+    addPermanentWidget(progressLabel_);
+    progressLabel_->hide();
+}
+
+void StatusBar::showProgress(const QString& text)
+{
+    progressLabel_->setText(text);
+    progressLabel_->setVisible(!text.isEmpty());
+}
+
+QString StatusBar::progressText() const
+{
+    return progressLabel_->text();
 }
 
 void StatusBar::showStateLine(std::string_view line)

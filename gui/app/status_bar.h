@@ -20,13 +20,19 @@ public:
     void showStateLine(std::string_view line) override;
     void showBusy(bool busy) override;
 
+    // How far the running job is ("12 of 340 (3%), about 2 min left"); an
+    // empty text hides it.
+    void showProgress(const QString& text);
+
     QString busyText() const;
     QString stateText() const;
+    QString progressText() const;
 
 private:
     QLabel* busyIcon_;
     QLabel* busyLabel_;
     QLabel* stateLabel_;
+    QLabel* progressLabel_;
 };
 
 }  // namespace quorvane::gui

@@ -42,6 +42,13 @@ std::optional<std::string> WindowJobHost::pendingComment()
     return text;
 }
 
+void WindowJobHost::progress(int done, int total)
+{
+    QMetaObject::invokeMethod(
+        &window_, [window = &window_, done, total] { window->jobProgress(done, total); },
+        Qt::QueuedConnection);
+}
+
 void WindowJobHost::albumChanged()
 {
     runOnThreadOf(&window_, [&] { window_.albumChanged(); });

@@ -17,6 +17,8 @@ public:
     void projectOptionsCommand() override;
     std::optional<std::string> pendingComment() override;
     void albumChanged() override;
+    // Posted without waiting: a job reports once per file and need not stop for it.
+    void progress(int done, int total) override;
 
 private:
     MainWindow& window_;

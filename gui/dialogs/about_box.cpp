@@ -9,10 +9,6 @@ namespace quorvane::gui {
 
 namespace {
 
-// The build the version names, not the moment this copy was compiled.
-constexpr char kBuildDate[] = "Sep 12 2005";
-constexpr char kBuildTime[] = "21:04:46";
-
 constexpr int kTitleColorIndex = 1;
 
 }  // namespace

@@ -2,11 +2,12 @@
 
 #include <string>
 
+#include "gui/dialogs/build_info.h"
+
 class QWidget;
 
 namespace quorvane::gui {
 
-inline constexpr char kProgramVersion[] = "V1.1.12";
 
 // The About box's text, as RTF: the program's name and version, the credits
 // and when it was compiled.

@@ -322,7 +322,8 @@ void ProjectOptionsDialog::showDerivedSize()
 void ProjectOptionsDialog::browseDestination()
 {
     const QString folder =
-        prompts_.chooseDirectory(this, QStringLiteral("Select destination directory for your album"));
+        prompts_.chooseDirectory(this, QStringLiteral("Select destination directory for your album"),
+                                 outputFolder_->text());
     if (!folder.isEmpty())
         outputFolder_->setText(folder);
 }
@@ -427,7 +428,7 @@ bool editProjectOptions(ProjectOptions& options, gui::Prompts& prompts, QWidget*
     QObject::connect(&dialog, &ProjectOptionsDialog::skinParametersRequested, &dialog,
                      [&options, &prompts, &dialog](const QString& skinName) {
                          editSkinParameters(options, skinName.toStdString(), &dialog,
-                                            gui::messageFunction(prompts));
+                                            gui::messageFunction(prompts), gui::askYesNoFunction(prompts));
                      });
     if (dialog.exec() != QDialog::Accepted)
         return false;

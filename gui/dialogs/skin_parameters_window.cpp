@@ -1,5 +1,6 @@
 #include "gui/dialogs/skin_parameters_window.h"
 
+#include <QMessageBox>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QKeyEvent>
@@ -154,6 +155,13 @@ void SkinParametersWindow::applyAndClose()
 
 void SkinParametersWindow::restoreDefaults()
 {
+    const QString title = QStringLiteral("Skin Parameters");
+    const QString question = QStringLiteral("Discard every value set for this skin and use the skin's own "
+                                            "defaults?");
+    const bool discard = askYesNo_ ? askYesNo_(this, title, question)
+                                   : QMessageBox::question(this, title, question) == QMessageBox::Yes;
+    if (!discard)
+        return;
     // The next generation and the next opening use the scripts' defaults.
     bindings_.clear();
     variables_.clear();
@@ -189,7 +197,7 @@ void SkinParametersWindow::keyPressEvent(QKeyEvent* event)
 }
 
 void editSkinParameters(ProjectOptions& options, std::string_view skinName, QWidget* owner,
-                        const ShowMessage& showMessage)
+                        const ShowMessage& showMessage, const AskYesNo& askYesNo)
 {
     const std::filesystem::path skins = skinsFolder(skinName);
     const SkinPrefsResult reconciled = reconcileSkinPrefs(options, skins, skinName);
@@ -200,6 +208,7 @@ void editSkinParameters(ProjectOptions& options, std::string_view skinName, QWid
     }
     SkinParametersWindow window(options.skinPrefs, skins / skinName / kSkinHelpName, showMessage,
                                 owner);
+    window.setAskYesNo(askYesNo);
     window.exec();
 }
 

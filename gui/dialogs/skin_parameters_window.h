@@ -24,10 +24,13 @@ namespace quorvane::gui {
 using ShowMessage =
     std::function<void(QWidget* parent, const QString& title, const QString& text, MessageIcon icon)>;
 
+// How the window asks before it throws something away: true for Yes.
+using AskYesNo = std::function<bool(QWidget* parent, const QString& title, const QString& text)>;
+
 // The "Skin Parameters" window: one row per stored skin parameter, with a
 // label and an edit for numbers and texts or a button that opens the colour
 // editor for colours. Edits count on "Ok" or the close box; "Default"
-// forgets every stored value.
+// forgets every stored value once the user confirms it.
 class SkinParametersWindow final : public QDialog {
     Q_OBJECT
 
@@ -39,6 +42,9 @@ public:
 
     SkinParametersWindow(VariableList& variables, std::filesystem::path helpPath,
                          ShowMessage showMessage, QWidget* owner = nullptr);
+
+    // Without one, "Default" asks with a plain message box.
+    void setAskYesNo(AskYesNo ask) { askYesNo_ = std::move(ask); }
 
     // "Ok" and the close box.
     void applyAndClose();
@@ -64,6 +70,7 @@ private:
     VariableList& variables_;
     std::filesystem::path helpPath_;
     ShowMessage showMessage_;
+    AskYesNo askYesNo_;
     std::vector<Binding> bindings_;
 };
 
@@ -71,6 +78,6 @@ private:
 // declares, then runs the window over owner until it closes. A script that
 // does not parse is reported and no window opens.
 void editSkinParameters(ProjectOptions& options, std::string_view skinName, QWidget* owner,
-                        const ShowMessage& showMessage);
+                        const ShowMessage& showMessage, const AskYesNo& askYesNo = {});
 
 }  // namespace quorvane::gui

@@ -2,6 +2,9 @@
 
 #include "gui/preview/preview_logic.h"
 
+#include <QScreen>
+#include <QStyle>
+
 namespace quorvane::gui {
 
 Previewer::Previewer(const GlobalOptions& globalOptions, StatusLog& log)
@@ -21,10 +24,27 @@ void Previewer::previewFile(const AlbumPicture& file, const ProjectOptions* proj
 
 PreviewWindow& Previewer::showPreviewWindow()
 {
-    if (!window_)
+    if (!window_) {
         window_ = std::make_unique<PreviewWindow>();
+        placeNewWindow(*window_);
+        QObject::connect(window_.get(), &PreviewWindow::refitWanted, window_.get(), [this] { refit(); });
+    }
     window_->show();
     return *window_;
+}
+
+void Previewer::placeNewWindow(PreviewWindow& window)
+{
+    const GlobalOptions::WindowGeometry& stored = globalOptions_.preview;
+    if (stored.stored()) {
+        window.setGeometry(stored.x, stored.y, stored.width, stored.height);
+        return;
+    }
+    if (!anchor_ || !anchor_->screen())
+        return;
+    // The frame is not known before the window is shown: allow for a title bar.
+    const QSize frame = window.size() + QSize(0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    window.move(besidePosition(anchor_->frameGeometry(), frame, anchor_->screen()->availableGeometry()));
 }
 
 void Previewer::previewPicture(const AlbumPicture& picture, const ProjectOptions* project)
@@ -37,16 +57,32 @@ void Previewer::previewPicture(const AlbumPicture& picture, const ProjectOptions
 
     Image image;
     const std::string path = previewFilePath(picture, project, globalOptions_.loadThumbnails != 0);
-    const PreviewLoad load = loadPreviewPicture(image, path, window.width(), window.height(),
+    // Fitted in device pixels, so a high-density screen shows it sharp.
+    const QSize device = window.deviceSize();
+    const PreviewLoad load = loadPreviewPicture(image, path, device.width(), device.height(),
                                                 globalOptions_.magFilter, globalOptions_.reduceFilter);
     log_.setBusy(false);
+    shownPath_.clear();
     if (!load.ok) {
         log_.postText("Error reading file !");
         return;
     }
     log_.postStatus("Loading complete - %s (time decode:%.1fs - time resize:%.1fs)",
                     picture.fileName.c_str(), load.decodeSeconds, load.resizeSeconds);
-    window.setPicture(image);
+    window.setPicture(image, window.devicePixelRatioF());
+    shownPath_ = path;
+}
+
+void Previewer::refit()
+{
+    if (!window_ || shownPath_.empty())
+        return;
+    Image image;
+    const QSize device = window_->deviceSize();
+    if (loadPreviewPicture(image, shownPath_, device.width(), device.height(), globalOptions_.magFilter,
+                           globalOptions_.reduceFilter)
+            .ok)
+        window_->setPicture(image, window_->devicePixelRatioF());
 }
 
 void Previewer::previewMovie(const AlbumPicture& movie)
@@ -55,8 +91,18 @@ void Previewer::previewMovie(const AlbumPicture& movie)
     PreviewWindow& window = showPreviewWindow();
     window.clearPicture();
     movie_.stopMovie();
+    shownPath_.clear();
     movie_.playMovie(movie.fullPath(), &window);
     repaintCount_ = 2;
+}
+
+void Previewer::clear()
+{
+    movie_.stopMovie();
+    shownPath_.clear();
+    repaintCount_ = 0;
+    if (window_)
+        window_->clearPicture();
 }
 
 void Previewer::timerTick()

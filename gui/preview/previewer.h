@@ -28,9 +28,16 @@ public:
     void previewPicture(const AlbumPicture& picture, const ProjectOptions* project);
     void previewMovie(const AlbumPicture& movie);
 
+    // The project changed: nothing of the previous one stays on show.
+    void clear();
+
     // One tick of the main window's 50 ms timer: the window is repainted on
     // the first two ticks after a movie starts.
     void timerTick();
+
+    // The preview opens beside this window (the main window) the first time,
+    // unless the settings remember where it was.
+    void setAnchor(QWidget* anchor) { anchor_ = anchor; }
 
     // None until the first preview.
     PreviewWindow* window() const { return window_.get(); }
@@ -39,6 +46,9 @@ public:
 
 private:
     PreviewWindow& showPreviewWindow();
+    void placeNewWindow(PreviewWindow& window);
+    // Fits the picture on show again to the window's new size.
+    void refit();
 
     const GlobalOptions& globalOptions_;
     StatusLog& log_;
@@ -47,6 +57,9 @@ private:
     // out of the window, before the window goes.
     MoviePlayer movie_;
     int repaintCount_ = 0;
+    QWidget* anchor_ = nullptr;
+    // The file the picture on show was decoded from; empty for a movie.
+    std::string shownPath_;
 };
 
 }  // namespace quorvane::gui

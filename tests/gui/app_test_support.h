@@ -103,9 +103,10 @@ public:
         return yes;
     }
 
-    QString chooseDirectory(QWidget*, const QString& title) override
+    QString chooseDirectory(QWidget*, const QString& title, const QString& start) override
     {
         browseTitles.push_back(title);
+        browseStarts.push_back(start);
         if (directories.empty())
             return {};
         const QString folder = directories.front();
@@ -125,6 +126,7 @@ public:
     std::deque<bool> answers;
     std::deque<QString> directories;
     QStringList browseTitles;
+    QStringList browseStarts;
     // Runs when a question comes, before it is answered.
     std::function<void()> onQuestion;
 };

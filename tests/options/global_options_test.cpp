@@ -62,6 +62,43 @@ TEST(GlobalOptions, NewRecordSavesEveryElementInOrder)
     EXPECT_FALSE(options.save(dir / "file" / "QuorvaneCfg.xml"));
 }
 
+TEST(GlobalOptions, WindowGeometryFollowsTheProjectsAndOnlyWhenStored)
+{
+    test::TempDir dir;
+    GlobalOptions options;
+    options.recentRoots = {"/p"};
+    options.mainWindow = {10, -20, 1200, 700};
+    ASSERT_TRUE(options.save(dir / "QuorvaneCfg.xml"));
+    EXPECT_EQ(test::readFile(dir / "QuorvaneCfg.xml"),
+              "<QuorvaneOptions Version=\"1\">\n"
+              "\t<ReduceFilter n=\"0\"/>\n"
+              "\t<MagFilter n=\"1\"/>\n"
+              "\t<LoadThumbnails b=\"1\"/>\n"
+              "\t<AutoSave b=\"1\"/>\n"
+              "\t<Projects>\n"
+              "\t\t<Project Name=\"/p\"/>\n"
+              "\t</Projects>\n"
+              "\t<MainWindowGeometry x=\"10\" y=\"-20\" w=\"1200\" h=\"700\"/>\n"
+              "</QuorvaneOptions>\n");
+    GlobalOptions loaded;
+    loaded.load(dir / "QuorvaneCfg.xml");
+    EXPECT_EQ(loaded.recentRoots, (Roots{"/p"}));
+    EXPECT_EQ(loaded.mainWindow.x, 10);
+    EXPECT_EQ(loaded.mainWindow.y, -20);
+    EXPECT_EQ(loaded.mainWindow.width, 1200);
+    EXPECT_EQ(loaded.mainWindow.height, 700);
+    EXPECT_FALSE(loaded.preview.stored());
+
+    // A size no screen has is a damaged file: the windows open as new.
+    test::writeFile(dir / "QuorvaneCfg.xml",
+                    optionsFile("\t<PreviewGeometry x=\"0\" y=\"0\" w=\"99999999\" h=\"500\"/>\n"
+                                "\t<MainWindowGeometry x=\"0\" y=\"0\" w=\"0\" h=\"500\"/>\n"));
+    GlobalOptions damaged;
+    damaged.load(dir / "QuorvaneCfg.xml");
+    EXPECT_FALSE(damaged.preview.stored());
+    EXPECT_FALSE(damaged.mainWindow.stored());
+}
+
 TEST(GlobalOptions, ElementsWithoutTheirAttributeTakeTheReaderDefaults)
 {
     test::TempDir dir;

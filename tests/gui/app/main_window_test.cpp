@@ -1,3 +1,4 @@
+#include <QColor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -8,6 +9,9 @@
 #include <QUrl>
 
 #include "album/album_tree.h"
+#include "gui/app/icons.h"
+#include "gui/app/tree_thumbnails.h"
+#include "imaging/image.h"
 #include "main_window_test_support.h"
 #include "gui/dialogs/clean_project_dialog.h"
 #include "gui/dialogs/global_options_dialog.h"
@@ -71,7 +75,9 @@ TEST_F(MainWindowTest, StartsIdleWithTheJobCommandsGreyed)
     expectEnabling(false, false);
     EXPECT_FALSE(commentEdit().isEnabled());
     EXPECT_EQ(tree().topLevelItemCount(), 0);
-    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    // Resizable from the described size up.
+    EXPECT_EQ(window->minimumSize(), window->size());
+    EXPECT_GT(window->maximumWidth(), window->width());
 
     const std::pair<const char*, const char*> buttons[] = {
         {"browseButton", "..."},
@@ -114,6 +120,39 @@ TEST_F(MainWindowTest, RecentRootsOfTheSettingsFileFillTheRootList)
     auto* combo = child<QComboBox>(*window, "rootCombo");
     EXPECT_EQ(test::itemTexts(*combo), QStringList({"/photos/new", "/photos/old"}));
     EXPECT_TRUE(combo->isEditable());
+    // The most recent album is ready to scan, and Enter scans what is typed.
+    EXPECT_EQ(combo->currentText(), QStringLiteral("/photos/new"));
+    const std::filesystem::path root = makeAlbum({"a.jpg"});
+    setRoot(root);
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    waitForJob();
+    EXPECT_EQ(tree().topLevelItemCount(), 1);
+    EXPECT_EQ(stateLine(), "State: Scan completed");
+}
+
+TEST_F(MainWindowTest, WindowGrowsFromItsDescribedSizeAndOpensWhereItWasLeft)
+{
+    open();
+    const QSize described = window->size();
+    EXPECT_EQ(window->minimumSize(), described);
+    EXPECT_GT(window->maximumWidth(), described.width() * 4);
+    QCoreApplication::processEvents();
+    const QSize treeBefore = tree().size();
+    window->setGeometry(40, 30, described.width() + 300, described.height() + 200);
+    QCoreApplication::processEvents();
+    // The tree takes its share of the room.
+    EXPECT_GE(tree().height(), treeBefore.height() + 150);
+    EXPECT_GT(tree().width(), treeBefore.width());
+    const QRect left = window->geometry();
+    EXPECT_TRUE(window->close());
+    window.reset();
+
+    GlobalOptions stored;
+    stored.load(dir / "QuorvaneCfg.xml");
+    EXPECT_EQ(QRect(stored.mainWindow.x, stored.mainWindow.y, stored.mainWindow.width, stored.mainWindow.height),
+              left);
+    open();
+    EXPECT_EQ(window->geometry(), left);
 }
 
 TEST_F(MainWindowTest, EnablingFollowsTheScanAndTheProjectOptions)
@@ -157,11 +196,68 @@ TEST_F(MainWindowTest, ScanOfARootWithoutMediaLeavesTheJobCommandsGreyed)
     const std::filesystem::path root = makeAlbum({"notes.txt", "Empty/readme.txt"});
     open();
     scan(root);
-    EXPECT_EQ(stateLine(), "State: Scan completed");
+    EXPECT_EQ(stateLine().toStdString(), "State: No pictures or movies found in " + root.string());
     EXPECT_EQ(tree().topLevelItemCount(), 0);
     EXPECT_TRUE(prompts.shown.empty());
     expectEnabling(false, false);
     EXPECT_EQ(child<QComboBox>(*window, "rootCombo")->count(), 0);
+
+    // Each other reason for an empty tree is named.
+    scan(dir / "missing");
+    EXPECT_EQ(stateLine().toStdString(), "State: Folder not found: " + (dir / "missing").string());
+    scan(root / "notes.txt");
+    EXPECT_EQ(stateLine().toStdString(), "State: Not a folder: " + (root / "notes.txt").string());
+    scan("");
+    EXPECT_EQ(stateLine(), "State: No folder given: type the album's folder or choose it with \"...\"");
+}
+
+TEST_F(MainWindowTest, TreeShowsGeneratedThumbnailsAsIconsNeverThePictures)
+{
+    const std::filesystem::path root = makeAlbum({"a.jpg", "b.jpg"});
+    // a.jpg has a thumbnail (a plain red 64 x 48 one); b.jpg has none and is
+    // not a JPEG at all, so only its plain icon can show.
+    Image thumbnail;
+    ASSERT_TRUE(thumbnail.allocate(64, 48, 3));
+    thumbnail.fill(0x0000FF);
+    ASSERT_TRUE(thumbnail.saveJpeg((root / "thm_a.jpg").string()));
+    open();
+    scan(root);
+    ASSERT_TRUE(test::waitUntil([this] { return window->treeThumbnails().pendingCount() == 0; }));
+    QCoreApplication::processEvents();
+    const QImage icon = item({"a.jpg"})->icon(0).pixmap(QSize(32, 32)).toImage();
+    EXPECT_EQ(icon.size(), QSize(32, 24));
+    EXPECT_GE(QColor(icon.pixel(16, 12)).red(), 250);
+    EXPECT_LE(QColor(icon.pixel(16, 12)).green(), 5);
+    EXPECT_EQ(item({"b.jpg"})->icon(0).pixmap(QSize(16, 16)).toImage(),
+              drawnIcon(IconKind::Picture).pixmap(QSize(16, 16)).toImage());
+}
+
+TEST_F(MainWindowTest, RescanKeepsTheSelectionExpandsTheRootAndMarksCommentedEntries)
+{
+    const std::filesystem::path root = makeAlbum({"a.jpg", "Trip/b.jpg", "Trip/c.jpg"});
+    test::writeFile(root / "Trip" / "Comments.xml",
+                    "<FilesComments>\n<Photo Name=\"c.jpg\" Comment=\"486900\"/>\n</FilesComments>\n");
+    open();
+    scan(root);
+    ASSERT_NE(item({}), nullptr);
+    EXPECT_TRUE(item({})->isExpanded());
+    EXPECT_FALSE(item({"Trip"})->isExpanded());
+    EXPECT_TRUE(item({"Trip", "c.jpg"})->font(0).bold());
+    EXPECT_FALSE(item({"Trip", "b.jpg"})->font(0).bold());
+
+    // Typing a comment marks the entry once the selection moves on.
+    tree().setCurrentItem(item({"Trip", "b.jpg"}));
+    commentEdit().setPlainText(QStringLiteral("Bridge"));
+    tree().setCurrentItem(item({"a.jpg"}));
+    EXPECT_TRUE(item({"Trip", "b.jpg"})->font(0).bold());
+
+    tree().setCurrentItem(item({"Trip", "c.jpg"}));
+    prompts.answers = {true};
+    scan(root);
+    ASSERT_NE(tree().currentItem(), nullptr);
+    EXPECT_EQ(tree().currentItem(), item({"Trip", "c.jpg"}));
+    EXPECT_TRUE(item({"Trip"})->isExpanded());
+    EXPECT_EQ(commentEdit().toPlainText(), QStringLiteral("Hi"));
 }
 
 TEST_F(MainWindowTest, TreeShowsDirectoriesBeforeFilesUnderTheRootPath)
@@ -174,7 +270,7 @@ TEST_F(MainWindowTest, TreeShowsDirectoriesBeforeFilesUnderTheRootPath)
     ASSERT_EQ(tree().topLevelItemCount(), 1);
     QTreeWidgetItem* top = tree().topLevelItem(0);
     EXPECT_EQ(top->text(0).toStdString(), root.string());
-    EXPECT_FALSE(top->isExpanded());
+    EXPECT_TRUE(top->isExpanded());
     ASSERT_EQ(top->childCount(), 3);
     EXPECT_EQ(top->child(0)->text(0), "Sub");
     EXPECT_EQ(top->child(1)->text(0), "a.mpg");

@@ -73,7 +73,7 @@ TEST_F(JobStateTest, ProcessingWindowCoversTheDisabledWindowUntilTheJobEnds)
         ASSERT_NE(processing, nullptr);
         EXPECT_TRUE(processing->isVisible());
         EXPECT_EQ(processing->windowTitle(), "Processing");
-        EXPECT_EQ(processing->findChild<QLabel*>()->text(), "Processing, please wait");
+        EXPECT_EQ(processing->findChild<QLabel*>(QStringLiteral("processingText"))->text(), "Processing, please wait");
         EXPECT_FALSE(window->centralWidget()->isEnabled());
         EXPECT_FALSE(window->menuBar()->isEnabled());
         EXPECT_EQ(window->statusBarWidget().busyText(), "Processing");

@@ -1,3 +1,4 @@
+#include <regex>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -58,7 +59,11 @@ TEST(AboutBox, TextIsTheRtfOfTitleCreditsAndCompilation)
     EXPECT_TRUE(text.starts_with("{\\rtf1{\\colortbl ;\\red220\\green50\\blue50;}\\cf1\\pard\\qc\\fs36\\ul"
                                  " Quorvane V1.1.12\\par\\ulnone\\pard\\fs18\\cf0\\b "))
         << text;
-    EXPECT_NE(text.find("\\b Compilation \\b0 :\tSep 12 2005 21:04:46\\par\\par"), std::string::npos);
+    const std::string compiled = std::string(kBuildDate) + " " + kBuildTime;
+    EXPECT_NE(text.find("\\b Compilation \\b0 :\t" + compiled + "\\par\\par"), std::string::npos);
+    // This build's date, in __DATE__'s form, not the described program's.
+    EXPECT_TRUE(std::regex_match(compiled, std::regex("[A-Z][a-z]{2} [ 0-9][0-9] 20[2-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2}")))
+        << compiled;
     EXPECT_TRUE(text.ends_with("\\par}"));
 }
 
@@ -89,7 +94,7 @@ TEST(RtfReader, ReadsTheAboutText)
     ASSERT_EQ(compilation.runs.size(), 2u);
     EXPECT_EQ(compilation.runs[0].text, "Compilation ");
     EXPECT_EQ(compilation.runs[0].format, format(true, 18));
-    EXPECT_EQ(compilation.runs[1].text, ":\tSep 12 2005 21:04:46");
+    EXPECT_EQ(compilation.runs[1].text, std::string(":\t") + kBuildDate + " " + kBuildTime);
     EXPECT_EQ(compilation.runs[1].format, format(false, 18));
     EXPECT_TRUE(about.paragraphs[5].runs.empty());
     ASSERT_EQ(about.paragraphs[6].runs.size(), 1u);

@@ -154,13 +154,30 @@ TEST_F(SkinParametersTest, ValuesTheSettingsFileCannotHoldAreRefusedAndNothingAp
                           {"Error", "Columns takes digits only", MessageIcon::Error}}));
 }
 
-TEST_F(SkinParametersTest, DefaultEmptiesTheListWithoutApplying)
+TEST_F(SkinParametersTest, DefaultAsksThenEmptiesTheListWithoutApplying)
 {
     auto skin = window();
+    std::vector<QString> asked;
+    bool answer = false;
+    skin->setAskYesNo([&](QWidget*, const QString& title, const QString& text) {
+        asked.push_back(title + "|" + text);
+        return answer;
+    });
+    skin->show();
     skin->findChild<QLineEdit*>(QStringLiteral("Columns"))->setText(QStringLiteral("9"));
+    skin->findChild<QPushButton*>(QStringLiteral("defaultButton"))->click();
+    // "No" keeps every value and the window.
+    EXPECT_EQ(test::variableTexts(variables_),
+              (std::vector<std::string>{"Columns=4", "TextColor=ff8000", "Title=Holidays"}));
+    EXPECT_TRUE(skin->isVisible());
+
+    answer = true;
     skin->findChild<QPushButton*>(QStringLiteral("defaultButton"))->click();
     EXPECT_TRUE(variables_.empty());
     EXPECT_FALSE(skin->isVisible());
+    const QString question = QStringLiteral(
+        "Skin Parameters|Discard every value set for this skin and use the skin's own defaults?");
+    EXPECT_EQ(asked, (std::vector<QString>{question, question}));
 }
 
 TEST_F(SkinParametersTest, HelpShowsVarhelpOrSaysThereIsNone)

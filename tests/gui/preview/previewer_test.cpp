@@ -78,7 +78,7 @@ TEST_F(PreviewerTest, PictureIsFittedAndDrawnCentredOnBlack)
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Photo Preview"));
     EXPECT_EQ(window->size(), QSize(621, 456));
-    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_GT(window->maximumSize().width(), 621);
     ASSERT_TRUE(window->hasPicture());
     const Placement at = window->picturePlacement();
     EXPECT_EQ(at.left, 7);
