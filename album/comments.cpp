@@ -4,6 +4,7 @@
 
 #include "album/album_tree.h"
 #include "album/directory_listing.h"
+#include "foundation/safe_files.h"
 
 namespace quorvane {
 
@@ -53,7 +54,7 @@ bool addCommentElement(XmlElement& top, const char* elementName, std::string_vie
 
 enum class FileWrite { Nothing, Written, Failed };
 
-FileWrite writeCommentsFile(AlbumDirectory& directory, const std::string& path)
+FileWrite writeCommentsFile(AlbumDirectory& directory, const std::string& path, const std::string& root)
 {
     XmlDocument document;
     XmlElement* top = document.addTopLevelElement(kTopElement);
@@ -64,6 +65,10 @@ FileWrite writeCommentsFile(AlbumDirectory& directory, const std::string& path)
         counted += addCommentElement(*top, kDirElement, subdirectory.name, subdirectory);
     if (counted == 0)
         return FileWrite::Nothing;
+    // A folder linked in from outside the album gets no file unless the
+    // user allows it.
+    if (!folderStaysInside(path, root))
+        return FileWrite::Failed;
     return document.save(joinPath(path, kCommentsFileName)) == XmlOk ? FileWrite::Written
                                                                        : FileWrite::Failed;
 }
@@ -123,7 +128,7 @@ CommentsSaveResult saveComments(AlbumDirectory& directory, const std::string& pa
             stack.push_back({child, std::move(childPath), child->subdirectories.first()});
             continue;
         }
-        const FileWrite written = writeCommentsFile(*frame.directory, frame.path);
+        const FileWrite written = writeCommentsFile(*frame.directory, frame.path, path);
         if (written == FileWrite::Written) {
             ++result.filesWritten;
         } else if (written == FileWrite::Failed) {

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "foundation/safe_files.h"
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
@@ -86,7 +89,7 @@ constexpr std::size_t kReadBufferBytes = 65536;
 
 // Steps 2 to 4 of loadJpeg on the decoder's open file. The trap's longjmp
 // lands in this frame, so it holds nothing with a destructor.
-bool startDecoding(JpegRowReader::Decoder& d, std::uint64_t maxPixels)
+bool startDecoding(JpegRowReader::Decoder& d, std::uint64_t maxPixels, bool& tooLarge)
 {
     std::memset(&d.codec, 0, sizeof d.codec);
 
@@ -102,7 +105,8 @@ bool startDecoding(JpegRowReader::Decoder& d, std::uint64_t maxPixels)
     d.live = true;
     jpeg_stdio_src(&d.codec, d.file.get());
     jpeg_read_header(&d.codec, TRUE);
-    if (maxPixels != 0 && std::uint64_t(d.codec.image_width) * d.codec.image_height > maxPixels) {
+    if (std::uint64_t(d.codec.image_width) * d.codec.image_height > maxPixels) {
+        tooLarge = true;
         d.destroy();
         return false;
     }
@@ -205,6 +209,17 @@ bool encodeJpeg(std::FILE* file, const Image& image)
 
 }  // namespace
 
+std::uint64_t decodePixelLimit()
+{
+    if (const char* text = std::getenv(kDecodePixelLimitVariable)) {
+        char* end = nullptr;
+        const unsigned long long limit = std::strtoull(text, &end, 10);
+        if (end != text && *end == '\0' && limit >= 1 && text[0] != '-')
+            return limit;
+    }
+    return kDefaultDecodePixelLimit;
+}
+
 bool closeFile(FileHandle& file)
 {
     if (!file)
@@ -226,7 +241,8 @@ bool JpegRowReader::open(const std::string& path, std::uint64_t maxPixels)
     // system calls on multi-megabyte files.
     if (d.file)
         std::setvbuf(d.file.get(), nullptr, _IOFBF, kReadBufferBytes);
-    if (!d.file || !startDecoding(d, maxPixels)) {
+    tooLarge = false;
+    if (!d.file || !startDecoding(d, maxPixels == 0 ? decodePixelLimit() : maxPixels, tooLarge)) {
         decoder_.reset();
         return false;
     }
@@ -304,12 +320,13 @@ bool loadJpeg(Image& image, const std::string& path, std::uint64_t maxPixels)
 
 bool saveJpeg(const Image& image, const std::string& path)
 {
-    // Step 1: create or truncate for binary writing.
-    FileHandle file = openFile(path, "wb");
+    // Step 1: create the file fresh, so a link planted at its name is
+    // replaced rather than written through.
+    StdioFile file = createFreshFile(path);
     if (!file)
         return false;
     const bool encoded = encodeJpeg(file.get(), image);
-    const bool closed = closeFile(file);
+    const bool closed = closeChecked(file);
     return encoded && closed;
 }
 

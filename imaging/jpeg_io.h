@@ -24,13 +24,21 @@ inline FileHandle openFile(const std::string& path, const char* mode)
 // Closes the file now and reports whether everything buffered reached it.
 bool closeFile(FileHandle& file);
 
+// A header is cheap to forge: a few kilobytes may claim 65000 x 65000 pixels
+// and cost seconds of decoding. Pictures above this many pixels are refused:
+// 300 megapixels unless the environment variable QUORVANE_MAX_PIXELS holds
+// another whole number (at least 1).
+inline constexpr std::uint64_t kDefaultDecodePixelLimit = 300'000'000;
+inline constexpr char kDecodePixelLimitVariable[] = "QUORVANE_MAX_PIXELS";
+std::uint64_t decodePixelLimit();
+
 // Decodes a whole JPEG file at full resolution. Grey files give 1
 // component, colour files 3 (R, G, B); CMYK and YCCK files are converted to
 // RGB, Adobe's inverted CMYK included. Damaged but decodable data loads as far
 // as libjpeg can take it (its warnings are counted, never fatal, and not
 // printed). A file that cannot be opened or decoded gives false and leaves the
-// image empty. maxPixels, when not 0, refuses pictures whose header announces
-// more pixels than that (the fuzzer uses it; the system passes 0).
+// image empty. Pictures whose header announces more pixels than maxPixels
+// (0: decodePixelLimit()) are refused before any row is decoded.
 bool loadJpeg(Image& image, const std::string& path, std::uint64_t maxPixels = 0);
 
 // The decoder of loadJpeg, same library calls and settings, for callers
@@ -47,8 +55,11 @@ public:
 
     // Opens the file and reads its header; afterwards width, height and
     // components (3 for a CMYK file, converted row by row) are known. False
-    // when the file cannot be opened or is no picture this system handles.
+    // when the file cannot be opened or is no picture this system handles;
+    // tooLarge tells when it was refused for announcing more than maxPixels
+    // (0: decodePixelLimit()).
     bool open(const std::string& path, std::uint64_t maxPixels = 0);
+    bool tooLarge = false;
     const std::uint8_t* row(std::uint32_t y) override;
     // Decodes the rows nobody asked for and ends the decoding: true when the
     // whole picture decoded, so a picture that fails at its last row fails
@@ -66,8 +77,8 @@ private:
 };
 
 // Encodes a 1- or 3-component image at quality 80, baseline, with libjpeg's
-// defaults for everything else. The file is created or truncated; after a
-// failure it is left as far as it was written.
+// defaults for everything else. The file is created fresh (whatever stood at
+// its name is replaced); after a failure it is left as far as it was written.
 bool saveJpeg(const Image& image, const std::string& path);
 
 }  // namespace quorvane

@@ -109,7 +109,7 @@ bool GlobalOptions::save(const std::filesystem::path& path) const
         if (error)
             return false;
     }
-    return document.save(path) == XmlOk;
+    return document.save(path, true) == XmlOk;
 }
 
 std::filesystem::path globalOptionsPath()

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/ascii.h"
+#include "foundation/safe_files.h"
 
 namespace quorvane {
 
@@ -348,7 +349,7 @@ int XmlDocument::parse(const char* bytes, std::size_t size)
     return XmlOk;
 }
 
-int XmlDocument::save(const std::filesystem::path& path) const
+int XmlDocument::save(const std::filesystem::path& path, bool followLink) const
 {
     if (!root_)
         return XmlNoRoot;
@@ -357,20 +358,16 @@ int XmlDocument::save(const std::filesystem::path& path) const
     for (const XmlElement& child : root_->children)
         child.writeElement(text, 0);
 
-    // Write through a symbolic link rather than replacing the link itself.
     std::error_code error;
     std::filesystem::path target = path;
-    if (std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::symlink) {
+    if (followLink && std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::symlink) {
         target = std::filesystem::weakly_canonical(path, error);
         if (error)
             return XmlCannotOpen;
     }
 
-    static std::atomic<unsigned> counter{0};
-    std::filesystem::path temporary = target;
-    temporary += ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const std::filesystem::path temporary = temporaryBeside(target);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0)
         return XmlCannotOpen;
     const bool written = writeAll(fd, text);

@@ -61,8 +61,11 @@ class XmlDocument {
 public:
     int load(const std::filesystem::path& path);
     // Written to a temporary file beside the target and renamed over it, so an
-    // interrupted save never leaves a truncated file behind.
-    int save(const std::filesystem::path& path) const;
+    // interrupted save never leaves a truncated file behind. A symbolic link
+    // at path is replaced by the new file unless followLink is set (the
+    // user's own settings file may be a link into a dotfiles folder; files
+    // inside an album never are written through one).
+    int save(const std::filesystem::path& path, bool followLink = false) const;
 
     XmlElement* findElement(std::string_view name, bool recursive) const;
     XmlElement* addTopLevelElement(std::string_view name);

@@ -76,6 +76,29 @@ TEST(CleanProject, LinksAreRemovedWithoutTouchingTheirTargets)
     EXPECT_EQ(test::readFile(outside / "index.html"), "target");
 }
 
+TEST(CleanProject, ASymlinkedFolderIsNeverCleaned)
+{
+    test::TempDir outside;
+    test::writeFile(outside / "photos" / "b.jpg", "x");
+    test::writeFile(outside / "photos" / "index.html", "mine");
+    test::writeFile(outside / "photos" / "deeper" / "c.jpg", "x");
+    test::writeFile(outside / "photos" / "deeper" / "notes.html", "mine");
+    test::TempDir dir;
+    test::writeFile(dir / "a.jpg", "x");
+    test::writeFile(dir / "index.html", "generated");
+    fs::create_directory_symlink(outside / "photos", dir / "Linked");
+
+    std::unique_ptr<AlbumDirectory> root = scanned(dir.path());
+    ASSERT_TRUE(root);
+    ASSERT_EQ(root->subdirectories.count(), 1u);  // the scan follows the link
+    CleanSelection html;
+    html.html = true;
+    EXPECT_EQ(cleanDirectoryTree(*root, html).deleted, 1);
+    EXPECT_FALSE(fs::exists(dir / "index.html"));
+    EXPECT_EQ(test::readFile(outside / "photos" / "index.html"), "mine");
+    EXPECT_EQ(test::readFile(outside / "photos" / "deeper" / "notes.html"), "mine");
+}
+
 TEST(CleanProject, OnlyTheAlbumTreeIsVisited)
 {
     test::TempDir dir;

@@ -99,14 +99,21 @@ TEST(XmlWriter, SaveReplacesTheFileWholeAndLeavesNoTemporary)
     }
 }
 
-TEST(XmlWriter, SaveThroughASymbolicLinkKeepsTheLink)
+TEST(XmlWriter, APlantedLinkIsReplacedUnlessTheCallerFollowsIt)
 {
     test::TempDir dir;
     test::writeFile(dir / "real.xml", "old");
-    std::filesystem::create_symlink(dir / "real.xml", dir / "link.xml");
+    std::filesystem::create_symlink(dir / "real.xml", dir / "Comments.xml");
     XmlDocument document;
     document.addTopLevelElement("New");
-    ASSERT_EQ(document.save(dir / "link.xml"), XmlOk);
+    ASSERT_EQ(document.save(dir / "Comments.xml"), XmlOk);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "Comments.xml"));
+    EXPECT_EQ(test::readFile(dir / "Comments.xml"), "<New/>\n");
+    EXPECT_EQ(test::readFile(dir / "real.xml"), "old");
+
+    // The user's own settings file kept as a link stays one.
+    std::filesystem::create_symlink(dir / "real.xml", dir / "link.xml");
+    ASSERT_EQ(document.save(dir / "link.xml", true), XmlOk);
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.xml"));
     EXPECT_EQ(test::readFile(dir / "real.xml"), "<New/>\n");
 }
