@@ -1,5 +1,8 @@
 #include "jobs/html_generation.h"
 
+#include <cerrno>
+#include <cstring>
+#include <new>
 #include <vector>
 
 #include "album/tree_walk.h"
@@ -28,6 +31,24 @@ void defineDirectoryVariables(ScriptContext& context, const ProjectOptions& opti
     context.getOrCreateVariable(VarInt, "SrcImagesAvailable")
         ->setInt(!options.useDestPath || options.copySource ? 1 : 0);
     context.getOrCreateVariable(VarString, "RootPath")->setText(rootPath);
+}
+
+// A page the skin left open is closed here, and its last bytes checked.
+bool finishOutput(ScriptContext& context)
+{
+    if (!context.outputFile || closeChecked(context.outputFile))
+        return true;
+    context.errorText.appendFormat("Can't write file <%s>: %s", context.outputPath.c_str(), std::strerror(errno));
+    context.errorText.append("", 1);
+    return false;
+}
+
+// The reason behind an execution error, when the failing command left one.
+void postErrorText(StatusLog& log, ScriptContext& context)
+{
+    const std::string message = context.errorMessage();
+    if (!message.empty())
+        log.postStatus("%s", message.c_str());
 }
 
 int countDirectories(AlbumDirectory& root)
@@ -100,6 +121,8 @@ ScriptStatus generateDirectory(HtmlRun& run, ScriptContext& context, AlbumDirect
         context.uncreatableFiles.clear();
         if (status < 0)
             return status;
+        if (!finishOutput(context))
+            return ScriptError::CannotWriteFile;
         run.host.progress(++run.directoriesDone, run.directoriesTotal);
 
         std::vector<AlbumDirectory*> children;
@@ -130,8 +153,9 @@ static bool runSkinScripts(Project& project, StatusLog& log, JobHost& host, cons
     const ScriptStatus mainStatus = runScript(main);
     for (const std::string& message : main.uncreatableFiles)
         log.postText(message);
-    if (mainStatus < 0) {
+    if (mainStatus < 0 || !finishOutput(main)) {
         log.postStatus("Main.qvs : Execution error line %d", main.errorLine);
+        postErrorText(log, main);
         return false;
     }
 
@@ -148,6 +172,7 @@ static bool runSkinScripts(Project& project, StatusLog& log, JobHost& host, cons
     host.progress(0, run.directoriesTotal);
     if (generateDirectory(run, loop, *project.root, "", true) < 0) {
         log.postStatus("HTML Generation FAILED. Execution error line %d", loop.errorLine);
+        postErrorText(log, loop);
         return false;
     }
     if (run.uncreatableFiles > 0) {
@@ -175,8 +200,27 @@ bool runHtmlJob(Project& project, StatusLog& log, JobHost& host, const std::file
     const ProjectOptions& options = *project.options;
     log.setBusy(true);
     log.postStatus("Generating HTML");
+    // A skin name from the settings file must not lead out of the skins folder.
+    if (!options.skinName.empty() && !isPlainSkinName(options.skinName)) {
+        log.postStatus("%s", badSkinNameMessage(options.skinName).c_str());
+        log.setBusy(false);
+        log.jobDone = true;
+        return false;
+    }
+    if (!prepareOutputFolder(project, log)) {
+        log.setBusy(false);
+        log.jobDone = true;
+        return false;
+    }
 
-    const bool succeeded = runSkinScripts(project, log, host, skinsDir / options.skinName);
+    bool succeeded = false;
+    try {
+        succeeded = runSkinScripts(project, log, host, skinsDir / options.skinName);
+    } catch (const std::bad_alloc&) {
+        // A skin's texts may grow beyond the memory there is: the job fails,
+        // the program goes on.
+        log.postStatus("HTML Generation FAILED: not enough memory");
+    }
     log.setBusy(false);
     log.jobDone = true;
     return succeeded;

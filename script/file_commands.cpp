@@ -67,6 +67,50 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
+// The folder every file of the run must stay in once links are resolved.
+std::filesystem::path writeRoot(const ScriptContext& context)
+{
+    if (context.options && context.options->useDestPath)
+        return context.options->outputFolder;
+    return context.albumRoot.empty() ? std::string(".") : context.albumRoot;
+}
+
+// Records a failure of a file command in the context's errorText: the
+// message naming the file and the line, then the reason, each ended by a NUL.
+void describeFailure(ScriptContext& context, const char* what, const std::filesystem::path& path, int line,
+                     const std::string& reason)
+{
+    context.errorText.appendFormat("%s <%s> at line %d", what, path.c_str(), line);
+    context.errorText.append("", 1);
+    context.errorText.append(reason.data(), static_cast<int>(reason.size()));
+    context.errorText.append("", 1);
+}
+
+// A new file at path, unless its folder leads out of the album through a
+// link; on failure error holds errno, or 0 for such a folder.
+StdioFile createOutput(const ScriptContext& context, const std::filesystem::path& path, int& error)
+{
+    error = 0;
+    if (!folderStaysInside(path.parent_path(), writeRoot(context)))
+        return nullptr;
+    StdioFile file = createFreshFile(path);
+    if (!file)
+        error = errno;
+    return file;
+}
+
+// Counts bytes against the run's output bound.
+bool withinOutputBound(ScriptContext& context, std::size_t bytes, int line)
+{
+    context.bytesWritten += bytes;
+    if (context.bytesWritten <= context.maxOutputBytes)
+        return true;
+    context.errorText.appendFormat("More than %llu bytes written by one script run at line %d",
+                                   static_cast<unsigned long long>(context.maxOutputBytes), line);
+    context.errorText.append("", 1);
+    return false;
+}
+
 }  // namespace
 
 ScriptStatus parseQuotedString(ChunkBuffer& arguments, ChunkBuffer& out, bool consume)
@@ -158,14 +202,30 @@ ScriptStatus CopyFromSkinCommand::execute(ScriptContext& context)
     const std::optional<std::filesystem::path> to = destinationPath(context, destination);
     if (!to)
         return ScriptError::CannotCreateCopy;
-    File output(std::fopen(to->c_str(), "wb"));
-    if (!output)
+    int failure = 0;
+    StdioFile output = createOutput(context, *to, failure);
+    if (!output) {
+        describeFailure(context, "Can't create copy", *to, line,
+                        failure != 0 ? std::strerror(failure) : linkedFolderRefusal(to->parent_path()));
         return ScriptError::CannotCreateCopy;
+    }
 
     char block[10240];
     std::size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, input.get())) > 0)
-        std::fwrite(block, 1, got, output.get());
+    while ((got = std::fread(block, 1, sizeof block, input.get())) > 0) {
+        if (!withinOutputBound(context, got, line))
+            return ScriptError::OutputTooLarge;
+        if (std::fwrite(block, 1, got, output.get()) != got) {
+            describeFailure(context, "Can't write copy", *to, line, std::strerror(errno));
+            return ScriptError::CannotWriteFile;
+        }
+    }
+    if (std::ferror(input.get()))
+        return ScriptError::CannotRead;
+    if (!closeChecked(output)) {
+        describeFailure(context, "Can't write copy", *to, line, std::strerror(errno));
+        return ScriptError::CannotWriteFile;
+    }
     return kScriptContinue;
 }
 
@@ -199,23 +259,28 @@ ScriptStatus CreateFileCommand::execute(ScriptContext& context)
     const std::optional<std::filesystem::path> path = destinationPath(context, name);
     if (context.outputFile || context.discardingOutput)
         return ScriptError::FileAlreadyOpen;
-    if (path)
-        context.outputFile.reset(std::fopen(path->c_str(), "wb"));
-    if (!context.outputFile && path && nameCannotExistHere(errno)) {
+    if (!path) {
+        context.errorText.appendFormat("Can't open file <%s> at line %d", name.c_str(), line);
+        context.errorText.append("", 1);
+        return ScriptError::CannotCreateFile;
+    }
+    int failure = 0;
+    context.outputFile = createOutput(context, *path, failure);
+    if (!context.outputFile && nameCannotExistHere(failure)) {
         // One picture with an impossible name must not cost the album its
         // other pages: its text is dropped and the driver reports the file.
         // The reason first: a state line is cut, and these paths are long.
-        context.uncreatableFiles.push_back(std::string("Can't create file: ") + std::strerror(errno) + ": <" +
+        context.uncreatableFiles.push_back(std::string("Can't create file: ") + std::strerror(failure) + ": <" +
                                            path->string() + ">");
         context.discardingOutput = true;
         return kScriptContinue;
     }
     if (!context.outputFile) {
-        context.errorText.appendFormat("Can't open file <%s> at line %d", path ? path->c_str() : name.c_str(),
-                                       line);
-        context.errorText.append("", 1);
+        describeFailure(context, "Can't open file", *path, line,
+                        failure != 0 ? std::strerror(failure) : linkedFolderRefusal(path->parent_path()));
         return ScriptError::CannotCreateFile;
     }
+    context.outputPath = path->string();
     return kScriptContinue;
 }
 
@@ -236,8 +301,14 @@ ScriptStatus WriteFileCommand::execute(ScriptContext& context)
     if (!context.outputFile)
         return context.discardingOutput ? kScriptContinue : ScriptError::NoOpenFile;
     const std::string_view bytes = bytesOf(expanded);
-    if (!bytes.empty())
-        std::fwrite(bytes.data(), 1, bytes.size(), context.outputFile.get());
+    if (bytes.empty())
+        return kScriptContinue;
+    if (!withinOutputBound(context, bytes.size(), line))
+        return ScriptError::OutputTooLarge;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), context.outputFile.get()) != bytes.size()) {
+        describeFailure(context, "Can't write file", context.outputPath, line, std::strerror(errno));
+        return ScriptError::CannotWriteFile;
+    }
     return kScriptContinue;
 }
 
@@ -245,7 +316,15 @@ ScriptStatus CloseFileCommand::execute(ScriptContext& context)
 {
     if (!context.outputFile && !context.discardingOutput)
         return ScriptError::NoOpenFile;
-    context.closeOutputFile();
+    if (context.discardingOutput) {
+        context.closeOutputFile();
+        return kScriptContinue;
+    }
+    // A full disk often shows only when the last buffer is flushed.
+    if (!closeChecked(context.outputFile)) {
+        describeFailure(context, "Can't write file", context.outputPath, line, std::strerror(errno));
+        return ScriptError::CannotWriteFile;
+    }
     return kScriptContinue;
 }
 

@@ -128,6 +128,14 @@ ScriptStatus EndForCommand::execute(ScriptContext& context)
     if (!loop)
         return ScriptError::NoOpenLoop;
     if (loop->advance()) {
+        // Nested loops multiply: forty of them over two pictures would run
+        // for ever without this bound.
+        if (++context.loopIterations > context.maxLoopIterations) {
+            context.errorText.appendFormat("More than %llu loop iterations at line %d",
+                                           static_cast<unsigned long long>(context.maxLoopIterations), line);
+            context.errorText.append("", 1);
+            return ScriptError::TooManyIterations;
+        }
         jumpTarget = loop;
         return kScriptJump;
     }

@@ -26,4 +26,20 @@ ScriptStatus ScriptContext::fail(const ScriptCommand& command, ScriptStatus stat
     return status;
 }
 
+std::string ScriptContext::errorMessage()
+{
+    std::string joined;
+    const char* bytes = errorText.data();
+    const std::size_t size = bytes ? static_cast<std::size_t>(errorText.length()) : 0;
+    std::string_view rest(bytes ? bytes : "", size);
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\0');
+        const std::string_view entry = rest.substr(0, end);
+        if (!entry.empty())
+            joined += (joined.empty() ? "" : ": ") + std::string(entry);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    return joined;
+}
+
 }  // namespace quorvane

@@ -11,7 +11,8 @@ const char* scriptErrorName(ScriptStatus status)
         "CannotCreateFile", "CannotCreateCopy", "FileAlreadyOpen",  "NameTooLong",
         "EmptyName",       "NoOpenFile",      "UnknownVariable",   "PrivateRedeclared",
         "NotNumeric",      "NoOpenLoop",      "NoOpenIf",          "UnclosedIf",
-        "OperandTooLong",  "FormatTooLong",   "EmptyFormat",
+        "OperandTooLong",  "FormatTooLong",   "EmptyFormat",       "CannotWriteFile",
+        "TooManyIterations", "OutputTooLarge",
     };
     if (status == kScriptContinue || status == kScriptJump)
         return "Ok";

@@ -39,6 +39,11 @@ enum Code : ScriptStatus {
     OperandTooLong = scriptErrorCode(17),
     FormatTooLong = scriptErrorCode(18),
     EmptyFormat = scriptErrorCode(19),
+    // Beyond the original's codes: a write that failed, and the bounds that
+    // stop a runaway skin.
+    CannotWriteFile = scriptErrorCode(20),
+    TooManyIterations = scriptErrorCode(21),
+    OutputTooLarge = scriptErrorCode(22),
 };
 }  // namespace ScriptError
 

@@ -9,6 +9,9 @@ ScriptStatus runScript(ScriptContext& context)
     // run (stopped by an error, or never closed) would otherwise resume with
     // another directory's items.
     context.loopStack = nullptr;
+    context.loopIterations = 0;
+    context.bytesWritten = 0;
+    context.errorText.clear();
     for (ScriptCommand& command : context.commands) {
         if (auto* loop = dynamic_cast<LoopCommand*>(&command))
             loop->active = false;

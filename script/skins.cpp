@@ -80,6 +80,8 @@ std::vector<std::string> availableSkins(const std::vector<std::filesystem::path>
 
 bool skinHasScripts(const std::filesystem::path& skinsDir, std::string_view skinName)
 {
+    if (!isPlainSkinName(skinName))
+        return false;
     const std::filesystem::path skin = skinsDir / skinName;
     return canRead(skin / kMainLoopScriptName) || canRead(skin / kMainScriptName);
 }
@@ -104,6 +106,8 @@ namespace quorvane {
 SkinPrefsResult reconcileSkinPrefs(ProjectOptions& options, const std::filesystem::path& skinsDir,
                                    std::string_view skinName)
 {
+    if (!isPlainSkinName(skinName))
+        return {false, badSkinNameMessage(skinName)};
     const std::filesystem::path skin = skinsDir / skinName;
     VariableList declared;
     // MainLoop's declarations come first, then Main's.

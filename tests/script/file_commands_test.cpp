@@ -93,7 +93,8 @@ TEST(FileCommands, CreateFileFailureLeavesAMessage)
     ScriptFixture fixture;
     EXPECT_EQ(runFailure(fixture, "\n\nCREATE_FILE \"missing\\\\index.html\""), (Failure{"CannotCreateFile", 3}));
     const std::string expected =
-        "Can't open file <" + fixture.albumPath("missing/index.html").string() + "> at line 3" + '\0';
+        "Can't open file <" + fixture.albumPath("missing/index.html").string() + "> at line 3" + '\0' +
+        "No such file or directory" + '\0';
     EXPECT_EQ(bytesOf(fixture.context.errorText), expected);
 }
 

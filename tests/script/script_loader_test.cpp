@@ -33,7 +33,7 @@ TEST(ScriptErrors, CodesCarryTheHighBitAndTheirNumber)
     EXPECT_STREQ(scriptErrorName(ScriptError::OperandTooLong), "OperandTooLong");
     EXPECT_STREQ(scriptErrorName(ScriptError::EmptyFormat), "EmptyFormat");
     EXPECT_STREQ(scriptErrorName(0), "Ok");
-    EXPECT_EQ(scriptErrorName(scriptErrorCode(20)), nullptr);
+    EXPECT_EQ(scriptErrorName(scriptErrorCode(23)), nullptr);
     EXPECT_EQ(scriptErrorName(scriptErrorCode(0)), nullptr);
 }
 
