@@ -33,7 +33,8 @@ bool listsBefore(std::string_view a, std::string_view b)
     return a < b;
 }
 
-bool listDirectory(const std::string& path, std::vector<DirectoryEntry>& entries)
+bool listDirectory(const std::string& path, std::vector<DirectoryEntry>& entries,
+                   std::vector<std::string>* unreadable)
 {
     namespace fs = std::filesystem;
     entries.clear();
@@ -49,8 +50,11 @@ bool listDirectory(const std::string& path, std::vector<DirectoryEntry>& entries
             kind = EntryKind::Directory;
         else if (it->is_regular_file(typeError))
             kind = EntryKind::File;
-        else
+        else {
+            if (typeError && typeError != std::errc::no_such_file_or_directory && unreadable)
+                unreadable->push_back(it->path().string() + ": " + typeError.message());
             continue;
+        }
         entries.push_back({it->path().filename().string(), kind});
     }
     if (error) {

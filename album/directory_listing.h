@@ -21,8 +21,12 @@ struct DirectoryEntry {
 // Lists a directory's regular files and directories (symbolic links
 // followed) in the program's fixed listing order; "." and "..", sockets,
 // fifos, devices and broken links are left out. False, with no entries, when
-// the directory cannot be listed.
-bool listDirectory(const std::string& path, std::vector<DirectoryEntry>& entries);
+// the directory cannot be listed. Entries whose kind cannot be learnt for
+// another reason than a missing target (a path longer than the system allows,
+// no permission) are left out too; with unreadable given, each is added to it
+// as "path: reason".
+bool listDirectory(const std::string& path, std::vector<DirectoryEntry>& entries,
+                   std::vector<std::string>* unreadable = nullptr);
 
 // The listing order: names compared ignoring ASCII case, ties broken byte by byte.
 bool listsBefore(std::string_view a, std::string_view b);

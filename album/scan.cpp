@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <unordered_set>
 #include <vector>
 
@@ -39,7 +40,10 @@ struct IdentityHash {
 
 class TreeScanner {
 public:
-    explicit TreeScanner(const ProjectOptions& options) : options_(options) {}
+    TreeScanner(const ProjectOptions& options, std::vector<std::string>* leftOut)
+        : options_(options), leftOut_(leftOut)
+    {
+    }
 
     std::unique_ptr<AlbumDirectory> scan(const std::string& rootPath);
 
@@ -62,6 +66,7 @@ private:
     void close();
 
     const ProjectOptions& options_;
+    std::vector<std::string>* leftOut_;
     std::vector<Frame> stack_;
     std::unordered_set<DirectoryIdentity, IdentityHash> entered_;
 };
@@ -77,7 +82,12 @@ bool TreeScanner::markEntered(const std::string& path)
 void TreeScanner::open(AlbumDirectory& directory)
 {
     Frame frame{&directory, {}, 0, loadComments(directory.fullPath)};
-    listDirectory(directory.fullPath, frame.entries);
+    std::error_code error;
+    if (!listDirectory(directory.fullPath, frame.entries, leftOut_) && leftOut_ && !stack_.empty()) {
+        // Say why, rather than leave the folder out silently.
+        std::filesystem::directory_iterator probe(directory.fullPath, error);
+        leftOut_->push_back(directory.fullPath + ": " + (error ? error.message() : "cannot be listed"));
+    }
     stack_.push_back(std::move(frame));
 }
 
@@ -162,10 +172,10 @@ int classifyFile(std::string_view fileName)
     return MediaNone;
 }
 
-std::unique_ptr<AlbumDirectory> scanDirectory(const std::string& rootPath,
-                                              const ProjectOptions& options)
+std::unique_ptr<AlbumDirectory> scanDirectory(const std::string& rootPath, const ProjectOptions& options,
+                                              std::vector<std::string>* leftOut)
 {
-    return TreeScanner(options).scan(rootPath);
+    return TreeScanner(options, leftOut).scan(rootPath);
 }
 
 }  // namespace quorvane

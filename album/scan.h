@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvane {
 
@@ -18,7 +19,10 @@ int classifyFile(std::string_view fileName);
 // directory's files sorted by the project's method. The destination folder is
 // left out when the project uses one. Answers nothing when the root holds no
 // media anywhere below it, cannot be listed, or is the destination folder.
-std::unique_ptr<AlbumDirectory> scanDirectory(const std::string& rootPath,
-                                              const ProjectOptions& options);
+// Folders and files left out because they could not be read (a path longer
+// than the system allows, no permission) are added to leftOut as
+// "path: reason".
+std::unique_ptr<AlbumDirectory> scanDirectory(const std::string& rootPath, const ProjectOptions& options,
+                                              std::vector<std::string>* leftOut = nullptr);
 
 }  // namespace quorvane

@@ -806,8 +806,10 @@ double fitSize(std::uint32_t sourceWidth, std::uint32_t sourceHeight, std::uint3
     const double ry = single(double(sourceHeight) / height);
     const double r = rx > ry ? rx : ry;
     const double inverse = 1 / r;
-    width = static_cast<std::uint32_t>(truncate(sourceWidth * inverse));
-    height = static_cast<std::uint32_t>(truncate(sourceHeight * inverse));
+    // A thin picture (4000 x 10 into 200 x 150) would round its short side
+    // to 0 and get no thumbnail at all: every side keeps at least one pixel.
+    width = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(truncate(sourceWidth * inverse)));
+    height = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(truncate(sourceHeight * inverse)));
     return r;
 }
 

@@ -51,8 +51,9 @@ bool resampleRows(RowSource& source, Image& target, int filter, std::uint32_t wi
 void allowVectorInstructions(bool allowed);
 
 // The aspect-preserving size that fits the box width × height; returns the
-// ratio r (source pixels per fitted pixel: above 1 shrinks). A box with a zero
-// side gives 0 × 0 (ratio infinity); an empty image gives 0 × 0 and ratio 0.
+// ratio r (source pixels per fitted pixel: above 1 shrinks). Each side is at
+// least 1 pixel. A box with a zero side gives 0 × 0 (ratio infinity); an
+// empty image gives 0 × 0 and ratio 0.
 double fitSize(const Image& image, std::uint32_t& width, std::uint32_t& height);
 // The same for a picture of sourceWidth × sourceHeight not yet decoded.
 double fitSize(std::uint32_t sourceWidth, std::uint32_t sourceHeight, std::uint32_t& width,

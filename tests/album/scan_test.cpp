@@ -1,6 +1,9 @@
 #include "album/scan.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -272,6 +275,61 @@ TEST(DirectoryScan, LinkedFilesAndFoldersCountButOtherEntriesAreSkipped)
     ASSERT_EQ(subdirectoryNames(*root), Names{"Linked"});
     EXPECT_EQ(fileNames(*root->subdirectories.first()), Names{"far.jpg"});
     EXPECT_EQ(root->mediaCount, 3);
+}
+
+// Removes parent/name and everything below it through directory handles, so
+// that no path is longer than one name.
+void removeTreeAt(int parent, const std::string& name)
+{
+    const int fd = ::openat(parent, name.c_str(), O_DIRECTORY | O_RDONLY | O_NOFOLLOW);
+    if (fd < 0) {
+        ::unlinkat(parent, name.c_str(), 0);
+        return;
+    }
+    std::vector<std::string> entries;
+    if (DIR* listing = ::fdopendir(::dup(fd))) {
+        while (const dirent* entry = ::readdir(listing)) {
+            if (std::string_view(entry->d_name) != "." && std::string_view(entry->d_name) != "..")
+                entries.emplace_back(entry->d_name);
+        }
+        ::closedir(listing);
+    }
+    for (const std::string& entry : entries)
+        removeTreeAt(fd, entry);
+    ::close(fd);
+    ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+}
+
+TEST(DirectoryScan, FoldersBeyondThePathLimitAreReportedNotDroppedSilently)
+{
+    test::TempDir dir;
+    test::writeFile(dir / "a.jpg", "x");
+    // Nested 250-byte names, made relative to each other, soon pass PATH_MAX.
+    const std::string name(250, 'd');
+    int folder = ::open(dir.path().c_str(), O_DIRECTORY | O_RDONLY);
+    std::string deep = dir.path().string();
+    while (deep.size() < 4200) {
+        ASSERT_EQ(::mkdirat(folder, name.c_str(), 0755), 0);
+        const int next = ::openat(folder, name.c_str(), O_DIRECTORY | O_RDONLY);
+        ::close(folder);
+        folder = next;
+        deep += "/" + name;
+    }
+    const int picture = ::openat(folder, "far.jpg", O_CREAT | O_WRONLY, 0644);
+    ::close(picture);
+    ::close(folder);
+
+    const ProjectOptions options = keepListingOrder();
+    std::vector<std::string> leftOut;
+    std::unique_ptr<AlbumDirectory> root = scanDirectory(dir.path().string(), options, &leftOut);
+    ASSERT_TRUE(root);
+    ASSERT_EQ(leftOut.size(), 1u);
+    EXPECT_TRUE(leftOut[0].starts_with(dir.path().string() + "/" + name)) << leftOut[0];
+    EXPECT_TRUE(leftOut[0].ends_with(": File name too long")) << leftOut[0];
+    // Removing such a tree needs the same relative steps.
+    const int top = ::open(dir.path().c_str(), O_DIRECTORY | O_RDONLY);
+    removeTreeAt(top, name);
+    ::close(top);
 }
 
 TEST(DirectoryScan, StoredCommentsAreAttachedToFilesAndSubdirectories)

@@ -88,6 +88,10 @@ TEST(FitSize, PartExamples)
         // rx = 3.24 (double), ry = single(3.24) = 3.2400000095…; ry wins and
         // 2592/ry = 799.99999764…, 1944/ry = 599.99999823…
         {2592, 1944, 800, 600, 799, 599, double(3.24f)},
+        // Thin pictures keep one pixel on their short side instead of 0.
+        {4000, 10, 200, 150, 200, 1, 20.0},
+        {10, 3000, 200, 150, 1, 150, 20.0},
+        {2000, 3, 200, 150, 200, 1, 10.0},
     };
     for (const FitCase& c : cases) {
         Image image;
