@@ -177,10 +177,14 @@ int runInit(const Arguments& arguments)
     std::error_code error;
     if (std::filesystem::exists(project.optionsPath(), error) && !options.load(project.optionsPath()))
         return usageError("cannot read " + project.optionsPath().string());
+    for (const std::string& warning : options.loadWarnings)
+        std::fprintf(stderr, "Warning: %s: %s\n", kProjectOptionsFileName, warning.c_str());
 
     const std::vector<std::string> installed = availableSkins();
     const std::vector<std::string> skinChoice = parsed->values("--skin");
     if (!skinChoice.empty()) {
+        if (!isPlainSkinName(skinChoice.back()))
+            return usageError(badSkinNameMessage(skinChoice.back()));
         if (std::find(installed.begin(), installed.end(), skinChoice.back()) == installed.end())
             return usageError("no skin named '" + skinChoice.back() + "' in " +
                               skinsFolder(skinChoice.back()).string());
@@ -199,6 +203,8 @@ int runInit(const Arguments& arguments)
         if (!setOptionByElementName(options, setting.substr(0, equals), setting.substr(equals + 1), message))
             return usageError(message);
     }
+    if (const auto refusal = checkCompositeLimit(options))
+        return usageError(*refusal);
 
     if (options.useDestPath) {
         if (generatesThumbnailsOnly(options))

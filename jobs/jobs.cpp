@@ -33,7 +33,8 @@ void runScanJob(Project& project, const std::string& rootText, GlobalOptions& gl
     project.options = std::make_unique<ProjectOptions>();
     bool optionsLoaded = project.options->load(project.optionsPath());
 
-    project.root = scanDirectory(project.rootPath, *project.options);
+    std::vector<std::string> leftOut;
+    project.root = scanDirectory(project.rootPath, *project.options, &leftOut);
     if (project.root) {
         globalOptions.addRecentRoot(project.rootPath);
         project.projectActive = true;
@@ -47,6 +48,13 @@ void runScanJob(Project& project, const std::string& rootText, GlobalOptions& gl
     host.albumChanged();
     log.jobDone = true;
     log.postStatus("Scan completed");
+    // After the completion line, so the state line ends on what needs attention.
+    if (project.options && optionsLoaded) {
+        for (const std::string& warning : project.options->loadWarnings)
+            log.postStatus("Warning: %s: %s", kProjectOptionsFileName, warning.c_str());
+    }
+    for (const std::string& entry : leftOut)
+        log.postStatus("Warning: left out %s", entry.c_str());
 
     if (!optionsLoaded)
         host.projectOptionsCommand();
@@ -56,6 +64,10 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host,
 {
     int unreadable = 0;
     if (project.root && project.options) {
+        if (!prepareOutputFolder(project, log)) {
+            log.jobDone = true;
+            return 1;
+        }
         log.postStatus("Generating Thumbnails");
         int total = 0;
         forEachDirectory(*project.root, [&total](AlbumDirectory& directory) {
@@ -79,6 +91,26 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host,
     else if (unreadable > 1)
         log.postStatus("%d pictures could not be read", unreadable);
     return unreadable;
+}
+
+bool prepareOutputFolder(const Project& project, StatusLog& log)
+{
+    if (!project.options || !project.options->useDestPath)
+        return true;
+    const std::string& folder = project.options->outputFolder;
+    if (!isAbsoluteDestination(folder)) {
+        log.postStatus("Destination folder \"%s\" is not an absolute path. %s", folder.c_str(),
+                       kAbsoluteDestinationError);
+        return false;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error || !std::filesystem::is_directory(folder, error)) {
+        log.postStatus("Cannot create the destination folder %s: %s", folder.c_str(),
+                       error ? error.message().c_str() : "not a folder");
+        return false;
+    }
+    return true;
 }
 
 void takePendingComment(Project& project, JobHost& host)

@@ -28,6 +28,11 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host,
 // file could not be written (the state line then names the directory).
 bool runSaveCommentsJob(Project& project, StatusLog& log, JobHost& host);
 
+// Before a job writes below the destination folder: refuses a relative or
+// empty one (it would land in the current directory) and creates it when it
+// is missing. False, with the reason posted, when the job must not go on.
+bool prepareOutputFolder(const Project& project, StatusLog& log);
+
 // Copies the comment being typed into the selected node.
 void takePendingComment(Project& project, JobHost& host);
 

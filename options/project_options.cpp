@@ -1,5 +1,6 @@
 #include "options/project_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 
@@ -132,6 +133,7 @@ ProjectOptions& ProjectOptions::operator=(const ProjectOptions& other)
     for (const ScriptVariable& variable : other.skinPrefs)
         skinPrefs.append(variable.copyVariable());
     skinName = other.skinName;
+    loadWarnings = other.loadWarnings;
     loaded = other.loaded;
     sortMethod = other.sortMethod;
     sortMethodChanged = other.sortMethodChanged;
@@ -160,6 +162,11 @@ bool ProjectOptions::load(const std::filesystem::path& path)
     }
     if (const XmlElement* prefs = top->findChild("SkinPrefs", true))
         readSkinPrefs(*prefs, skinPrefs);
+    // The file may come from anyone: sizes that would exhaust memory or
+    // leave pictures out are brought inside the limits, with a warning.
+    loadWarnings = clampToLimits(*this);
+    if (!skinName.empty() && !isPlainSkinName(skinName))
+        loadWarnings.push_back(badSkinNameMessage(skinName));
     loaded = 1;
     return true;
 }
@@ -199,6 +206,10 @@ bool setOptionByElementName(ProjectOptions& options, std::string_view element,
                 error = std::string(element) + " needs a whole number, not '" + std::string(value) + "'";
                 return false;
             }
+            if (auto refusal = checkOptionLimits(element, number)) {
+                error = std::move(*refusal);
+                return false;
+            }
             options.*(slot.number->field) = number;
             return true;
         }
@@ -210,6 +221,10 @@ bool setOptionByElementName(ProjectOptions& options, std::string_view element,
             }
             if (!survivesSettingsFile(value)) {
                 error = std::string(element) + " cannot hold a double quote, '<' or '/>'";
+                return false;
+            }
+            if (slot.text == &kSkin && !value.empty() && !isPlainSkinName(value)) {
+                error = badSkinNameMessage(value);
                 return false;
             }
             options.*(slot.text->field) = std::string(value);
@@ -226,6 +241,112 @@ std::vector<std::string> optionElementNames()
     for (const Slot& slot : kFileLayout)
         names.emplace_back(slot.number ? slot.number->element : slot.text->element);
     return names;
+}
+
+namespace {
+
+struct SizeLimit {
+    const IntSetting* setting;
+    int lowest;
+    int highest;
+};
+
+constexpr SizeLimit kSizeLimits[] = {
+    {&kThumbWidth, 1, kLargestImageSide},    {&kThumbHeight, 1, kLargestImageSide},
+    {&kInterWidth, 1, kLargestImageSide},    {&kInterHeight, 1, kLargestImageSide},
+    {&kThmDirWidth, 1, kLargestImageSide},   {&kThmDirHeight, 1, kLargestImageSide},
+    {&kDirThumbsX, 1, kLargestGridSide},     {&kDirThumbsY, 1, kLargestGridSide},
+};
+
+std::int64_t canvasSide(int cells, int cell)
+{
+    return std::int64_t(cells) * (std::int64_t(cell) + 1) - 1;
+}
+
+}  // namespace
+
+std::optional<std::string> checkOptionLimits(std::string_view element, int value)
+{
+    for (const SizeLimit& limit : kSizeLimits) {
+        if (element != limit.setting->element)
+            continue;
+        if (value >= limit.lowest && value <= limit.highest)
+            return std::nullopt;
+        return std::string(element) + " must be from " + std::to_string(limit.lowest) + " to " +
+               std::to_string(limit.highest) + ", not " + std::to_string(value);
+    }
+    return std::nullopt;
+}
+
+std::int64_t compositePixels(const ProjectOptions& options)
+{
+    return std::max<std::int64_t>(canvasSide(options.nbDirThumbsX, options.thmDirImgWidth), 0) *
+           std::max<std::int64_t>(canvasSide(options.nbDirThumbsY, options.thmDirImgHeight), 0);
+}
+
+namespace {
+
+bool compositeFits(const ProjectOptions& options)
+{
+    return canvasSide(options.nbDirThumbsX, options.thmDirImgWidth) <= kLargestImageSide &&
+           canvasSide(options.nbDirThumbsY, options.thmDirImgHeight) <= kLargestImageSide &&
+           compositePixels(options) <= kLargestCompositePixels;
+}
+
+}  // namespace
+
+std::optional<std::string> checkCompositeLimit(const ProjectOptions& options)
+{
+    if (compositeFits(options))
+        return std::nullopt;
+    return "the folder thumbnail would be " + std::to_string(canvasSide(options.nbDirThumbsX, options.thmDirImgWidth)) +
+           " x " + std::to_string(canvasSide(options.nbDirThumbsY, options.thmDirImgHeight)) +
+           " pixels; it may have at most " + std::to_string(kLargestImageSide) + " pixels on a side and " +
+           std::to_string(kLargestCompositePixels) + " in all (nbDirThumbsX, ThmDirImgWidth, nbDirThumbsY, "
+           "ThmDirImgHeight)";
+}
+
+std::vector<std::string> clampToLimits(ProjectOptions& options)
+{
+    std::vector<std::string> warnings;
+    for (const SizeLimit& limit : kSizeLimits) {
+        int& value = options.*(limit.setting->field);
+        const int clamped = std::clamp(value, limit.lowest, limit.highest);
+        if (clamped == value)
+            continue;
+        warnings.push_back(std::string(limit.setting->element) + " " + std::to_string(value) +
+                           " is outside " + std::to_string(limit.lowest) + " to " +
+                           std::to_string(limit.highest) + ": " + std::to_string(clamped) + " is used");
+        value = clamped;
+    }
+    if (!compositeFits(options)) {
+        // Shrink the cells, not the grid: the folder thumbnail keeps its
+        // layout and only gets smaller. The grid is at most 64 a side, so a
+        // cell of one pixel always fits.
+        int& width = options.thmDirImgWidth;
+        int& height = options.thmDirImgHeight;
+        width = std::min(width, (kLargestImageSide + 1) / options.nbDirThumbsX - 1);
+        height = std::min(height, (kLargestImageSide + 1) / options.nbDirThumbsY - 1);
+        while (!compositeFits(options)) {
+            width = std::max(1, width * 3 / 4);
+            height = std::max(1, height * 3 / 4);
+        }
+        warnings.push_back("the folder thumbnail exceeded " + std::to_string(kLargestImageSide) +
+                           " pixels on a side or " + std::to_string(kLargestCompositePixels) +
+                           " in all: its cells are made " + std::to_string(width) + " x " + std::to_string(height));
+    }
+    return warnings;
+}
+
+bool isPlainSkinName(std::string_view name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\\') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
+
+std::string badSkinNameMessage(std::string_view name)
+{
+    return "The skin name '" + std::string(name) + "' is not the name of a folder in Skins";
 }
 
 bool survivesSettingsFile(std::string_view text)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +38,10 @@ public:
     bool load(const std::filesystem::path& path);
     // Writes the file; a failure to write is answered with false.
     bool save(const std::filesystem::path& path) const;
+
+    // Warnings of the last load: sizes outside their limits that were
+    // brought inside them, and a skin name that is not a plain folder name.
+    std::vector<std::string> loadWarnings;
 
     // Size of a directory thumbnail, width first.
     int dirThumbWidth() const { return thmDirImgWidth * nbDirThumbsX; }
@@ -110,5 +116,29 @@ bool setOptionByElementName(ProjectOptions& options, std::string_view element,
                             std::string_view value, std::string& error);
 // The element names setOptionByElementName accepts, in file order.
 std::vector<std::string> optionElementNames();
+
+// Limits on the sizes a settings file or a command line may ask for. Larger
+// pictures than these are no thumbnails, and the grid and the composite are
+// bounded so that a folder thumbnail stays a small allocation.
+inline constexpr int kLargestImageSide = 16384;
+inline constexpr int kLargestGridSide = 64;
+inline constexpr std::int64_t kLargestCompositePixels = 16 * 1024 * 1024;
+
+// "ThumbWidth must be from 1 to 16384, not 0" when value lies outside the
+// limits of the size stored under element; nothing for other elements.
+std::optional<std::string> checkOptionLimits(std::string_view element, int value);
+// Pixels of the folder thumbnail canvas the options ask for.
+std::int64_t compositePixels(const ProjectOptions& options);
+// The refusal for a folder thumbnail above kLargestCompositePixels, or nothing.
+std::optional<std::string> checkCompositeLimit(const ProjectOptions& options);
+// Brings every size inside its limits (and the folder thumbnail below its
+// pixel limit by shrinking its cells); one warning per change.
+std::vector<std::string> clampToLimits(ProjectOptions& options);
+
+// A skin is named by one folder of the skins folder: no separator, not "."
+// or "..", nothing that could lead elsewhere.
+bool isPlainSkinName(std::string_view name);
+// "The skin name '../x' is not the name of a folder in Skins".
+std::string badSkinNameMessage(std::string_view name);
 
 }  // namespace quorvane

@@ -232,6 +232,49 @@ TEST(ProjectOptions, SettingsByElementNameAreCheckedBeforeTheyChangeTheRecord)
     EXPECT_EQ(names.back(), "SortMethod");
 }
 
+TEST(ProjectOptions, SizesOutsideTheirLimitsAreRefusedOnSetAndClampedOnLoad)
+{
+    ProjectOptions options;
+    std::string error;
+    EXPECT_FALSE(setOptionByElementName(options, "ThumbWidth", "-5", error));
+    EXPECT_EQ(error, "ThumbWidth must be from 1 to 16384, not -5");
+    EXPECT_FALSE(setOptionByElementName(options, "ThumbHeight", "0", error));
+    EXPECT_FALSE(setOptionByElementName(options, "nbDirThumbsX", "100000", error));
+    EXPECT_EQ(error, "nbDirThumbsX must be from 1 to 64, not 100000");
+    EXPECT_FALSE(setOptionByElementName(options, "ThmDirImgHeight", "70000", error));
+    EXPECT_FALSE(setOptionByElementName(options, "Skin", "../../Photos/.evil", error));
+    EXPECT_EQ(error, "The skin name '../../Photos/.evil' is not the name of a folder in Skins");
+    EXPECT_FALSE(setOptionByElementName(options, "Skin", "..", error));
+    EXPECT_EQ(options.thumbWidth, 200);
+    EXPECT_EQ(options.skinName, "");
+    EXPECT_TRUE(setOptionByElementName(options, "nbDirThumbsX", "64", error));
+    EXPECT_TRUE(setOptionByElementName(options, "ThmDirImgWidth", "16384", error));
+    EXPECT_EQ(checkCompositeLimit(options).value_or(""),
+              "the folder thumbnail would be 1048639 x 151 pixels; it may have at most 16384 pixels on a side and "
+              "16777216 in all (nbDirThumbsX, ThmDirImgWidth, nbDirThumbsY, ThmDirImgHeight)");
+
+    // A downloaded album's file: sizes that would crash or leave pictures
+    // out are brought inside the limits, each with a warning.
+    test::TempDir dir;
+    test::writeFile(dir / "big.xml",
+                    "<ProjectOptions>\n\t<Skin name=\"/home/u/Photos/.evil\"/>\n\t<ThmDirImgWidth n=\"70000\"/>\n"
+                    "\t<ThmDirImgHeight n=\"70000\"/>\n\t<nbDirThumbsX n=\"100000\"/>\n"
+                    "\t<nbDirThumbsY n=\"100000\"/>\n\t<ThumbWidth n=\"-5\"/>\n</ProjectOptions>\n");
+    ProjectOptions loaded;
+    ASSERT_TRUE(loaded.load(dir / "big.xml"));
+    EXPECT_EQ(loaded.thumbWidth, 1);
+    EXPECT_EQ(loaded.nbDirThumbsX, 64);
+    EXPECT_EQ(loaded.nbDirThumbsY, 64);
+    EXPECT_EQ(loaded.thmDirImgWidth, 60);
+    EXPECT_EQ(loaded.thmDirImgHeight, 60);
+    EXPECT_LE(compositePixels(loaded), kLargestCompositePixels);
+    ASSERT_EQ(loaded.loadWarnings.size(), 7u);
+    EXPECT_EQ(loaded.loadWarnings[0], "ThumbWidth -5 is outside 1 to 16384: 1 is used");
+    EXPECT_EQ(loaded.loadWarnings[5], "the folder thumbnail exceeded 16384 pixels on a side or 16777216 in all: its cells are made 60 x 60");
+    EXPECT_EQ(loaded.loadWarnings[6],
+              "The skin name '/home/u/Photos/.evil' is not the name of a folder in Skins");
+}
+
 TEST(ProjectOptions, TextThatWouldBreakTheFileIsRecognised)
 {
     EXPECT_TRUE(survivesSettingsFile("My album / 2024 > 2023"));
