@@ -93,7 +93,7 @@ TEST(CleanProject, ASymlinkedFolderIsNeverCleaned)
     ASSERT_EQ(root->subdirectories.count(), 1u);  // the scan follows the link
     CleanSelection html;
     html.html = true;
-    EXPECT_EQ(cleanDirectoryTree(*root, html).deleted, 1);
+    EXPECT_EQ(runCleanJob(*root, html).deleted, 1);
     EXPECT_FALSE(fs::exists(dir / "index.html"));
     EXPECT_EQ(test::readFile(outside / "photos" / "index.html"), "mine");
     EXPECT_EQ(test::readFile(outside / "photos" / "deeper" / "notes.html"), "mine");
