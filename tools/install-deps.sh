@@ -29,6 +29,10 @@ packages+=(
     desktop-file-utils appstream bash-completion
 )
 
+# Today's picture formats: HEIC/HEIF and AVIF (libheif, whose Debian 12
+# build carries its HEVC and AV1 decoders), PNG and WebP.
+packages+=(libheif-dev libpng-dev libwebp-dev)
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
