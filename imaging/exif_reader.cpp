@@ -12,6 +12,8 @@
 
 #include "foundation/chunk_buffer.h"
 #include "foundation/format.h"
+#include "imaging/picture_format.h"
+#include "imaging/todays_decoders.h"
 
 namespace quorvane {
 
@@ -200,11 +202,12 @@ private:
     bool beginIfd(std::uint32_t offset);
     void visitEntry(std::size_t entry);
     void deliver(int tag, int type, std::size_t value);
-    void deliverText(int tag, int type, std::string_view text) const
+    void deliverText(int tag, int type, std::string_view text, std::int64_t number = 0) const
     {
         ExifValue value;
         value.tag = tag;
         value.type = type;
+        value.integer = number;
         value.text = text;
         visitor_(value);
     }
@@ -300,7 +303,8 @@ void TiffWalker::deliver(int tag, int type, std::size_t value)
         if (!inside(value, 2))
             return;
         const unsigned number = u16(value);
-        deliverText(tag, TypeAscii, tag == kOrientation ? orientationText(number) : flashText(number));
+        deliverText(tag, TypeAscii, tag == kOrientation ? orientationText(number) : flashText(number),
+                    number);
         return;
     }
     if (tag == kApertureValue) {
@@ -488,8 +492,13 @@ void parseExifSegment(const unsigned char* payload, std::size_t size, const Exif
     if (!payload || size < sizeof kExifHeader + 8 ||
         std::memcmp(payload, kExifHeader, sizeof kExifHeader) != 0)
         return;
-    const unsigned char* tiff = payload + sizeof kExifHeader;
-    const std::size_t tiffSize = size - sizeof kExifHeader;
+    parseTiffBlock(payload + sizeof kExifHeader, size - sizeof kExifHeader, visitor);
+}
+
+void parseTiffBlock(const unsigned char* tiff, std::size_t tiffSize, const ExifVisitor& visitor)
+{
+    if (!tiff || tiffSize < 8)
+        return;
     bool bigEndian;
     if (tiff[0] == 'I' && tiff[1] == 'I')
         bigEndian = false;
@@ -502,6 +511,12 @@ void parseExifSegment(const unsigned char* payload, std::size_t size, const Exif
 
 void readExif(const std::filesystem::path& path, const ExifVisitor& visitor)
 {
+    // Today's formats keep their Exif block in a chunk or item of their own.
+    if (isTodaysFormat(pictureFormatOf(path.filename().string()))) {
+        const std::vector<unsigned char> block = readTodaysExifBlock(path.string());
+        parseTiffBlock(block.data(), block.size(), visitor);
+        return;
+    }
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return;

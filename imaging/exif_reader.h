@@ -51,12 +51,18 @@ std::span<const std::uint16_t> exifTagList();
 const char* exifTagName(int tag);
 
 // Scans the head of the JPEG file for its first APP1 segment and hands every
-// decoded Exif entry to the visitor. Silently does nothing for unreadable
+// decoded Exif entry to the visitor (for a PNG, WebP, HEIF or AVIF file, the
+// entries of its Exif chunk or item). The orientation arrives as text with
+// its number in integer. Silently does nothing for unreadable
 // files and files without usable Exif data.
 void readExif(const std::filesystem::path& path, const ExifVisitor& visitor);
 // The same scan over bytes already in memory.
 void readExifFromBytes(const unsigned char* data, std::size_t size, const ExifVisitor& visitor);
 // Parses one APP1 payload (starting with "Exif\0\0").
 void parseExifSegment(const unsigned char* payload, std::size_t size, const ExifVisitor& visitor);
+
+// Parses an Exif block that starts at its TIFF header (as PNG, WebP and
+// HEIF files store it).
+void parseTiffBlock(const unsigned char* tiff, std::size_t size, const ExifVisitor& visitor);
 
 }  // namespace quorvane

@@ -1,0 +1,114 @@
+#include "imaging/picture_reader.h"
+
+#include "imaging/exif_reader.h"
+#include "imaging/picture_format.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr std::size_t kMostExifBytes = std::size_t(1) << 20;
+constexpr int kOrientationTag = 0x0112;
+
+bool loadWhole(Image& image, const std::string& path, PictureFormat format, const DecodeSettings& settings)
+{
+    switch (format) {
+    case PictureFormat::Heif:
+        return loadHeif(image, path, settings);
+    case PictureFormat::Png:
+        return loadPng(image, path, settings);
+    case PictureFormat::Webp:
+        return loadWebp(image, path, settings);
+    default:
+        // Anything else is tried as JPEG, the album's one format of old.
+        return loadJpeg(image, path, settings.maxPixels);
+    }
+}
+
+PictureFormat formatOfPath(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return pictureFormatOf(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+}  // namespace
+
+bool loadPicture(Image& image, const std::string& path, const DecodeSettings& settings)
+{
+    return loadWhole(image, path, formatOfPath(path), settings);
+}
+
+int pictureOrientation(const std::string& path)
+{
+    if (formatOfPath(path) == PictureFormat::Heif)
+        return 1;
+    int orientation = 0;
+    readExif(path, [&orientation](const ExifValue& value) {
+        // The first one found is the main picture's (IFD0), not its preview's.
+        if (value.tag == kOrientationTag && orientation == 0)
+            orientation = static_cast<int>(value.integer);
+    });
+    return orientation >= 1 && orientation <= 8 ? orientation : 1;
+}
+
+std::vector<unsigned char> readTodaysExifBlock(const std::string& path)
+{
+    switch (formatOfPath(path)) {
+    case PictureFormat::Heif:
+        return readHeifExif(path, kMostExifBytes);
+    case PictureFormat::Png:
+        return readPngExif(path, kMostExifBytes);
+    case PictureFormat::Webp:
+        return readWebpExif(path, kMostExifBytes);
+    default:
+        return {};
+    }
+}
+
+bool PictureReader::open(const std::string& path, const DecodeSettings& settings)
+{
+    jpeg_.reset();
+    decoded_.release();
+    const PictureFormat format = formatOfPath(path);
+    if (!isTodaysFormat(format)) {
+        jpeg_ = std::make_unique<JpegRowReader>();
+        if (!jpeg_->open(path, settings.maxPixels))
+            return false;
+        width = jpeg_->width;
+        height = jpeg_->height;
+        components = jpeg_->components;
+        return true;
+    }
+    if (!loadWhole(decoded_, path, format, settings))
+        return false;
+    width = decoded_.width;
+    height = decoded_.height;
+    components = decoded_.components;
+    return true;
+}
+
+const std::uint8_t* PictureReader::row(std::uint32_t y)
+{
+    if (jpeg_)
+        return jpeg_->row(y);
+    return y < decoded_.height ? decoded_.row(y) : nullptr;
+}
+
+bool PictureReader::finish()
+{
+    return jpeg_ ? jpeg_->finish() : !decoded_.empty();
+}
+
+bool PictureReader::readInto(Image& image)
+{
+    if (jpeg_)
+        return jpeg_->readInto(image);
+    if (decoded_.empty()) {
+        image.release();
+        return false;
+    }
+    image = std::move(decoded_);
+    return true;
+}
+
+}  // namespace quorvane
