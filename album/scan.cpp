@@ -10,6 +10,7 @@
 #include "album/comments.h"
 #include "album/directory_listing.h"
 #include "album/sorting.h"
+#include "imaging/picture_format.h"
 #include "options/project_options.h"
 #include "xml/xml_document.h"
 
@@ -104,7 +105,7 @@ void TreeScanner::addEntry(Frame& frame, const DirectoryEntry& entry)
         open(*directory.appendSubdirectory(std::move(child)));
         return;
     }
-    const int kind = classifyFile(entry.name);
+    const int kind = classifyFile(entry.name, options_.todaysFormats != 0);
     if (kind == MediaNone)
         return;
     auto picture = std::make_unique<AlbumPicture>(entry.name, directory.fullPath,
@@ -154,17 +155,21 @@ std::unique_ptr<AlbumDirectory> TreeScanner::scan(const std::string& rootPath)
 
 }  // namespace
 
-int classifyFile(std::string_view fileName)
+int classifyFile(std::string_view fileName, bool todaysFormats)
 {
     const std::size_t dot = fileName.rfind('.');
     const std::string_view base = fileName.substr(0, dot);
     const std::string_view extension =
         dot == std::string_view::npos ? std::string_view() : fileName.substr(dot);
 
+    // Every generated file begins so, whatever it was made from.
     if (base.starts_with("thm_") || base.starts_with("inter_"))
         return MediaNone;
-    if (startsWithIgnoringCase(extension, ".jpg") || startsWithIgnoringCase(extension, ".jpeg"))
+    const PictureFormat format = pictureFormatOf(fileName);
+    if (format == PictureFormat::Jpeg)
         return MediaPicture;
+    if (isTodaysFormat(format))
+        return todaysFormats ? MediaPicture : MediaNone;
     for (std::string_view movie : {".mpg", ".mpeg", ".avi", ".wmv"}) {
         if (startsWithIgnoringCase(extension, movie))
             return MediaMovie;

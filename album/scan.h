@@ -11,8 +11,10 @@ class AlbumDirectory;
 class ProjectOptions;
 
 // 0 not a media file, 1 picture (MediaPicture), 2 movie (MediaMovie).
-// Generated files ("thm_", "inter_") are never media.
-int classifyFile(std::string_view fileName);
+// Generated files ("thm_", "inter_") are never media. HEIC/HEIF, AVIF, PNG
+// and WebP pictures count only with todaysFormats; an AVIF picture is never
+// taken for a movie, although its extension begins with ".avi".
+int classifyFile(std::string_view fileName, bool todaysFormats = false);
 
 // Builds the album tree below rootPath, used exactly as typed: pictures and
 // movies with their stored comments, branches without media dropped, each

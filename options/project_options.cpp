@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 
 #include "xml/xml_document.h"
@@ -66,10 +67,68 @@ constexpr Slot kFileLayout[] = {
     {&kSortMethod, nullptr},
 };
 
+// Settings added to the file after the original ones, written after
+// "SkinPrefs" so that older readers pass over them. A file without the
+// element gives missingElementValue, which for some differs from a new
+// record's value: a project made before them keeps its old output.
+struct AddedSetting {
+    const char* element;
+    const char* attribute;
+    int ProjectOptions::*field;
+    int missingAttributeValue;
+    int missingElementValue;
+    bool colour;  // written as six lowercase hex digits
+};
+
+constexpr AddedSetting kAddedSettings[] = {
+    {"ExifOrientation", "n", &ProjectOptions::exifOrientation, 1, 1, false},
+    {"TodaysFormats", "n", &ProjectOptions::todaysFormats, 0, 0, false},
+    {"PictureBackground", "rgb", &ProjectOptions::pictureBackground, 0xFFFFFF, 0xFFFFFF, true},
+    {"HighDensity", "n", &ProjectOptions::highDensity, 0, 0, false},
+};
+
 // "%x"-style reading: optional blanks and "0x", then hex digits; none gives 0.
 int parseHexLikeScanf(const std::string& text)
 {
     return static_cast<int>(std::strtoul(text.c_str(), nullptr, 16));
+}
+
+std::string colourText(int colour)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%06x", static_cast<unsigned>(colour) & 0xFFFFFFu);
+    return text;
+}
+
+bool parseWholeNumber(std::string_view value, int& number)
+{
+    const char* end = value.data() + value.size();
+    const auto [stop, failure] = std::from_chars(value.data(), end, number);
+    return !value.empty() && failure == std::errc() && stop == end;
+}
+
+// The added settings as --set gives them: numbers, or six hex digits for a
+// colour.
+bool setAddedSetting(ProjectOptions& options, const AddedSetting& added, std::string_view value,
+                     std::string& error)
+{
+    if (added.colour) {
+        const bool hex = value.size() == 6 &&
+                         value.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
+        if (!hex) {
+            error = std::string(added.element) + " needs six hex digits (rrggbb), not '" + std::string(value) + "'";
+            return false;
+        }
+        options.*(added.field) = parseHexLikeScanf(std::string(value));
+        return true;
+    }
+    int number = 0;
+    if (!parseWholeNumber(value, number)) {
+        error = std::string(added.element) + " needs a whole number, not '" + std::string(value) + "'";
+        return false;
+    }
+    options.*(added.field) = number;
+    return true;
 }
 
 void readSkinPrefs(const XmlElement& prefs, VariableList& skinPrefs)
@@ -137,6 +196,10 @@ ProjectOptions& ProjectOptions::operator=(const ProjectOptions& other)
     loaded = other.loaded;
     sortMethod = other.sortMethod;
     sortMethodChanged = other.sortMethodChanged;
+    exifOrientation = other.exifOrientation;
+    todaysFormats = other.todaysFormats;
+    pictureBackground = other.pictureBackground;
+    highDensity = other.highDensity;
     return *this;
 }
 
@@ -162,6 +225,19 @@ bool ProjectOptions::load(const std::filesystem::path& path)
     }
     if (const XmlElement* prefs = top->findChild("SkinPrefs", true))
         readSkinPrefs(*prefs, skinPrefs);
+    for (const AddedSetting& added : kAddedSettings) {
+        const XmlElement* element = top->findChild(added.element, true);
+        if (!element) {
+            this->*(added.field) = added.missingElementValue;
+        } else if (added.colour) {
+            std::string text;
+            element->getAttribute(added.attribute, text, "", kNameFieldLength);
+            this->*(added.field) =
+                text.empty() ? added.missingAttributeValue : parseHexLikeScanf(text) & 0xFFFFFF;
+        } else {
+            element->getIntAttribute(added.attribute, this->*(added.field), added.missingAttributeValue);
+        }
+    }
     // The file may come from anyone: sizes that would exhaust memory or
     // leave pictures out are brought inside the limits, with a warning.
     loadWarnings = clampToLimits(*this);
@@ -190,6 +266,13 @@ bool ProjectOptions::save(const std::filesystem::path& path) const
         entry->addAttribute("val", variable.valueText());
         entry->addIntAttribute("t", variable.type());
     }
+    for (const AddedSetting& added : kAddedSettings) {
+        XmlElement* element = top->addChild(added.element);
+        if (added.colour)
+            element->addAttribute(added.attribute, colourText(this->*(added.field)));
+        else
+            element->addIntAttribute(added.attribute, this->*(added.field));
+    }
     return document.save(path) == XmlOk;
 }
 
@@ -200,9 +283,7 @@ bool setOptionByElementName(ProjectOptions& options, std::string_view element,
     for (const Slot& slot : kFileLayout) {
         if (slot.number && element == slot.number->element) {
             int number = 0;
-            const char* end = value.data() + value.size();
-            const auto [stop, failure] = std::from_chars(value.data(), end, number);
-            if (value.empty() || failure != std::errc() || stop != end) {
+            if (!parseWholeNumber(value, number)) {
                 error = std::string(element) + " needs a whole number, not '" + std::string(value) + "'";
                 return false;
             }
@@ -231,6 +312,10 @@ bool setOptionByElementName(ProjectOptions& options, std::string_view element,
             return true;
         }
     }
+    for (const AddedSetting& added : kAddedSettings) {
+        if (element == added.element)
+            return setAddedSetting(options, added, value, error);
+    }
     error = "unknown option '" + std::string(element) + "'";
     return false;
 }
@@ -240,6 +325,8 @@ std::vector<std::string> optionElementNames()
     std::vector<std::string> names;
     for (const Slot& slot : kFileLayout)
         names.emplace_back(slot.number ? slot.number->element : slot.text->element);
+    for (const AddedSetting& added : kAddedSettings)
+        names.emplace_back(added.element);
     return names;
 }
 

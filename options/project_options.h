@@ -73,6 +73,22 @@ public:
     int loaded = 0;
     int sortMethod = SortWholeName;
     int sortMethodChanged = 0;
+
+    // Added after the original settings; their elements follow "SkinPrefs".
+    // Turn pictures upright by their Exif Orientation (on unless a file says
+    // otherwise).
+    int exifOrientation = 1;
+    // Take today's formats (HEIC/HEIF, AVIF, PNG, WebP pictures) as album
+    // media and lay folder mosaics out for their number of pictures. On for
+    // new projects; a file written before it existed reads as off, since its
+    // album may hold a skin's own PNG graphics.
+    int todaysFormats = 1;
+    // 0xRRGGBB shown through transparent parts of PNG, WebP and HEIF pictures.
+    int pictureBackground = 0xFFFFFF;
+    // Also write thumbnails, intermediate images and directory thumbnails at
+    // twice the size ("@2x"), for high-density screens. On for new projects,
+    // off for files written before it existed.
+    int highDensity = 1;
 };
 
 // Text limits of the record's fields.

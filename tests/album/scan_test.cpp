@@ -368,3 +368,33 @@ TEST(DirectoryScan, StoredCommentsAreAttachedToFilesAndSubdirectories)
 
 }  // namespace
 }  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+TEST(DirectoryScan, TodaysFormatsCountOnlyWhenTheProjectTakesThem)
+{
+    test::TempDir dir;
+    for (const char* name : {"IMG_0001.HEIC", "IMG_0001.jpg", "cat.avif", "logo.png", "x.webp", "clip.avi",
+                             "thm_IMG_0001.HEIC.jpg", "inter_IMG_0001.HEIC.jpg", "thm_IMG_0001@2x.jpg",
+                             "notes.pngx"})
+        test::writeFile(dir / name, "x");
+    ProjectOptions options = keepListingOrder();
+    options.todaysFormats = 0;
+    std::unique_ptr<AlbumDirectory> root = scanDirectory(dir.path().string(), options);
+    ASSERT_TRUE(root);
+    // An AVIF picture is no movie, even where today's formats are off.
+    EXPECT_EQ(fileNames(*root), (Names{"clip.avi", "IMG_0001.jpg"}));
+
+    options.todaysFormats = 1;
+    root = scanDirectory(dir.path().string(), options);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(fileNames(*root), (Names{"cat.avif", "clip.avi", "IMG_0001.HEIC", "IMG_0001.jpg", "logo.png",
+                                       "x.webp"}));
+    EXPECT_EQ(root->files.first()->mediaKind, MediaPicture);
+    EXPECT_EQ(classifyFile("cat.AVIF", false), MediaNone);
+    EXPECT_EQ(classifyFile("thm_dir_Space.png", true), MediaNone);
+}
+
+}  // namespace
+}  // namespace quorvane

@@ -32,6 +32,10 @@ constexpr char kNewRecordFile[] =
     "\t<OutputFolder dir=\"album\"/>\n"
     "\t<SortMethod n=\"2\"/>\n"
     "\t<SkinPrefs/>\n"
+    "\t<ExifOrientation n=\"1\"/>\n"
+    "\t<TodaysFormats n=\"1\"/>\n"
+    "\t<PictureBackground rgb=\"ffffff\"/>\n"
+    "\t<HighDensity n=\"1\"/>\n"
     "</ProjectOptions>\n";
 
 TEST(ProjectOptions, NewRecordSavesEveryElementInOrder)
@@ -227,9 +231,54 @@ TEST(ProjectOptions, SettingsByElementNameAreCheckedBeforeTheyChangeTheRecord)
     EXPECT_EQ(options.ftpLogin, "");
 
     const std::vector<std::string> names = optionElementNames();
-    ASSERT_EQ(names.size(), 22u);
+    ASSERT_EQ(names.size(), 26u);
     EXPECT_EQ(names.front(), "ReduceFilter");
-    EXPECT_EQ(names.back(), "SortMethod");
+    EXPECT_EQ(names.back(), "HighDensity");
+
+    EXPECT_TRUE(setOptionByElementName(options, "PictureBackground", "1A2b3C", error));
+    EXPECT_EQ(options.pictureBackground, 0x1a2b3c);
+    EXPECT_FALSE(setOptionByElementName(options, "PictureBackground", "fff", error));
+    EXPECT_EQ(error, "PictureBackground needs six hex digits (rrggbb), not 'fff'");
+    EXPECT_TRUE(setOptionByElementName(options, "TodaysFormats", "0", error));
+    EXPECT_EQ(options.todaysFormats, 0);
+    EXPECT_FALSE(setOptionByElementName(options, "ExifOrientation", "on", error));
+    EXPECT_EQ(options.exifOrientation, 1);
+}
+
+// Files written before the added settings existed keep their old output:
+// orientation on (every browser honours it), today's formats and high-density
+// images off. Present elements without their attribute read the same way.
+TEST(ProjectOptions, AddedSettingsMissingFromAFileKeepOldProjectsAsTheyWere)
+{
+    test::TempDir dir;
+    test::writeFile(dir / "old.xml", "<ProjectOptions Version=\"1\">\n\t<SkinPrefs/>\n</ProjectOptions>\n");
+    ProjectOptions old;
+    ASSERT_TRUE(old.load(dir / "old.xml"));
+    EXPECT_EQ(old.exifOrientation, 1);
+    EXPECT_EQ(old.todaysFormats, 0);
+    EXPECT_EQ(old.pictureBackground, 0xffffff);
+    EXPECT_EQ(old.highDensity, 0);
+
+    test::writeFile(dir / "bare.xml", "<ProjectOptions><ExifOrientation/><TodaysFormats/>"
+                                      "<PictureBackground/><HighDensity/></ProjectOptions>");
+    ProjectOptions bare;
+    ASSERT_TRUE(bare.load(dir / "bare.xml"));
+    EXPECT_EQ(bare.exifOrientation, 1);
+    EXPECT_EQ(bare.todaysFormats, 0);
+    EXPECT_EQ(bare.pictureBackground, 0xffffff);
+    EXPECT_EQ(bare.highDensity, 0);
+
+    ProjectOptions changed;
+    changed.exifOrientation = 0;
+    changed.pictureBackground = 0x000080;
+    changed.highDensity = 0;
+    ASSERT_TRUE(changed.save(dir / "p.xml"));
+    ProjectOptions reread;
+    ASSERT_TRUE(reread.load(dir / "p.xml"));
+    EXPECT_EQ(reread.exifOrientation, 0);
+    EXPECT_EQ(reread.todaysFormats, 1);
+    EXPECT_EQ(reread.pictureBackground, 0x000080);
+    EXPECT_EQ(reread.highDensity, 0);
 }
 
 TEST(ProjectOptions, SizesOutsideTheirLimitsAreRefusedOnSetAndClampedOnLoad)
