@@ -4,7 +4,9 @@
 
 #include "album/album_tree.h"
 #include "imaging/exif_reader.h"
+#include "album/generated_names.h"
 #include "script/exif_variables.h"
+#include "script/generated_file_variables.h"
 #include "script/script_context.h"
 
 namespace quorvane {
@@ -50,6 +52,7 @@ bool ForEachImageCommand::start(const AlbumDirectory& directory)
 {
     previous = nullptr;
     current = directory.firstPicture();
+    highDensityNames = current ? highDensityNamesOf(directory) : nullptr;
     return current != nullptr;
 }
 
@@ -69,6 +72,7 @@ ScriptStatus ForEachImageCommand::bind(ScriptContext& context)
     bindText(context, "PrevImageName", fileNameOf(previous));
     bindText(context, "NextImageName", fileNameOf(AlbumDirectory::nextPicture(*current)));
     bindText(context, "ImageComment", current->commentText());
+    bindGeneratedFileVariables(context, *current, highDensityNames.get());
     return kScriptContinue;
 }
 
@@ -95,6 +99,7 @@ ScriptStatus ForEachMovieCommand::bind(ScriptContext& context)
 bool ForEachDirCommand::start(const AlbumDirectory& directory)
 {
     current = directory.subdirectories.first();
+    highDensityNames = current ? highDensityNamesOf(directory) : nullptr;
     return current != nullptr;
 }
 
@@ -109,6 +114,7 @@ ScriptStatus ForEachDirCommand::bind(ScriptContext& context)
 {
     bindText(context, "SubDirectoryName", current->name);
     bindText(context, "SubDirectoryComment", current->commentText());
+    bindDirectoryThumbnailVariables(context, *current, highDensityNames.get());
     return kScriptContinue;
 }
 

@@ -9,6 +9,7 @@ namespace quorvane {
 
 class AlbumDirectory;
 class AlbumPicture;
+class HighDensityNames;
 
 // FOR_EACH_IMAGE, FOR_EACH_MOVIE and FOR_EACH_DIR over the context's current
 // directory. The first execution finds the first item (or skips the body);
@@ -40,6 +41,7 @@ public:
 
     AlbumPicture* current = nullptr;
     AlbumPicture* previous = nullptr;
+    std::shared_ptr<const HighDensityNames> highDensityNames;
 
 protected:
     bool start(const AlbumDirectory& directory) override;
@@ -66,6 +68,7 @@ public:
     bool advance() override;
 
     AlbumDirectory* current = nullptr;
+    std::shared_ptr<const HighDensityNames> highDensityNames;
 
 protected:
     bool start(const AlbumDirectory& directory) override;

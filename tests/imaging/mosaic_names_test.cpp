@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "album/album_tree.h"
-#include "imaging/generated_names.h"
+#include "album/generated_names.h"
 #include "imaging/mosaic_layout.h"
 #include "imaging/resample.h"
 

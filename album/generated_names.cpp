@@ -1,4 +1,4 @@
-#include "imaging/generated_names.h"
+#include "album/generated_names.h"
 
 #include "album/album_tree.h"
 #include "foundation/ascii.h"
