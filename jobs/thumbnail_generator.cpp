@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -13,7 +14,10 @@
 #include <utility>
 #include <vector>
 
+#include "imaging/generated_names.h"
 #include "imaging/jpeg_io.h"
+#include "imaging/orientation.h"
+#include "imaging/picture_reader.h"
 #include "imaging/resample.h"
 
 namespace quorvane {
@@ -32,6 +36,26 @@ std::uint32_t nonNegative(int value)
 std::string temporaryName(const std::string& path)
 {
     return path + ".tmp";
+}
+
+// A size setting times scale, kept within what a picture can measure.
+std::uint32_t scaled(int value, std::uint32_t scale)
+{
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t(nonNegative(value)) * scale, 65535));
+}
+
+// The twice-size file beside a generated one.
+std::string highDensityPath(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/') + 1;  // npos + 1 = 0
+    return path.substr(0, slash) + highDensityName(std::string_view(path).substr(slash));
+}
+
+void copyImage(const Image& from, Image& to)
+{
+    to.allocate(from.width, from.height, from.components);
+    if (!from.empty())
+        std::memcpy(to.pixels.get(), from.pixels.get(), from.byteSize());
 }
 
 }  // namespace
@@ -77,7 +101,7 @@ public:
     Walk(const Walk&) = delete;
     Walk& operator=(const Walk&) = delete;
 
-    void directory(const AlbumDirectory& directory, Image* composite)
+    void directory(const AlbumDirectory& directory, const Mosaic* mosaic)
     {
         const ProjectOptions& options = generator_.options_;
         if (options.useDestPath) {
@@ -88,23 +112,33 @@ public:
             std::filesystem::create_directories(generator_.destinationDirectory(directory), ignored);
         }
 
+        const HighDensityNames twiceSizeNames(directory);
         int cell = 0;
         for (const AlbumPicture& entry : directory.files) {
             if (options.useDestPath && options.copySource)
                 generator_.copySourcePicture(entry);
             if (entry.mediaKind == MediaPicture) {
-                picture(entry, cell, composite);
+                picture(entry, cell, mosaic, options.highDensity && twiceSizeNames.allowed(entry));
                 ++cell;
             }
         }
 
         for (const AlbumDirectory& subdirectory : directory.subdirectories) {
-            auto canvas = std::make_unique<Image>();
-            generator_.makeComposite(*canvas);
-            this->directory(subdirectory, canvas.get());
-            Image* parent = composite && cell < generator_.cellCount() ? composite : nullptr;
-            finishings_.push_back({scheduled_, std::move(canvas),
-                                   generator_.directoryThumbnailPath(directory, subdirectory), parent, cell});
+            Finishing finishing;
+            finishing.canvas = std::make_unique<Image>();
+            generator_.makeComposite(*finishing.canvas);
+            if (options.highDensity && twiceSizeNames.allowed(subdirectory)) {
+                finishing.canvas2x = std::make_unique<Image>();
+                generator_.makeComposite(*finishing.canvas2x, 2);
+            }
+            finishing.plan = std::make_unique<Mosaic>(
+                generator_.planMosaic(subdirectory, *finishing.canvas, finishing.canvas2x.get()));
+            this->directory(subdirectory, finishing.plan.get());
+            finishing.after = scheduled_;
+            finishing.path = generator_.directoryThumbnailPath(directory, subdirectory);
+            finishing.parent = mosaic;
+            finishing.cell = cell;
+            finishings_.push_back(std::move(finishing));
             finishReadyDirectories();
             while (finishings_.size() > limit_)
                 collectOne();
@@ -112,13 +146,13 @@ public:
         }
     }
 
-    void picture(const AlbumPicture& entry, int cell, Image* composite)
+    void picture(const AlbumPicture& entry, int cell, const Mosaic* mosaic, bool twiceSize)
     {
         if (generator_.progress_)
             generator_.progress_(generator_.sourcePath(entry));
-        const Task task{scheduled_++, &entry, composite && cell < generator_.cellCount(), composite, cell};
+        const Task task{scheduled_++, &entry, cellRequest(mosaic, cell), mosaic, cell, twiceSize};
         if (workers_.empty()) {
-            deliver(task, generator_.makePictureImages(forced_, entry, task.wantsCell));
+            deliver(task, generator_.makePictureImages(forced_, entry, task.request, twiceSize));
             return;
         }
         while (underWay_ >= limit_)
@@ -143,9 +177,10 @@ private:
     struct Task {
         std::uint64_t sequence;
         const AlbumPicture* picture;
-        bool wantsCell;
-        Image* composite;
+        CellRequest request;
+        const Mosaic* mosaic;
         int cell;
+        bool twiceSize;
     };
 
     struct Done {
@@ -157,12 +192,30 @@ private:
     // in album order are done: then it is written, and pasted into its cell
     // of the parent's composite when it has one.
     struct Finishing {
-        std::uint64_t after;
+        std::uint64_t after = 0;
         std::unique_ptr<Image> canvas;
+        std::unique_ptr<Image> canvas2x;
+        std::unique_ptr<Mosaic> plan;
         std::string path;
-        Image* parent;
-        int cell;
+        const Mosaic* parent = nullptr;
+        int cell = 0;
     };
+
+    CellRequest cellRequest(const Mosaic* mosaic, int cell) const
+    {
+        CellRequest request;
+        if (!mosaic || std::size_t(cell) >= mosaic->cells.size())
+            return request;
+        request.wanted = true;
+        request.fill = mosaic->fill;
+        request.width = mosaic->cells[std::size_t(cell)].width;
+        request.height = mosaic->cells[std::size_t(cell)].height;
+        if (mosaic->canvas2x && std::size_t(cell) < mosaic->cells2x.size()) {
+            request.width2x = mosaic->cells2x[std::size_t(cell)].width;
+            request.height2x = mosaic->cells2x[std::size_t(cell)].height;
+        }
+        return request;
+    }
 
     // Worker threads: make pictures until the walk closes.
     void work()
@@ -177,7 +230,8 @@ private:
                 task = tasks_.front();
                 tasks_.pop_front();
             }
-            PictureOutcome outcome = generator_.makePictureImages(forced_, *task.picture, task.wantsCell);
+            PictureOutcome outcome =
+                generator_.makePictureImages(forced_, *task.picture, task.request, task.twiceSize);
             {
                 const std::lock_guard lock(mutex_);
                 done_.push_back({task, std::move(outcome)});
@@ -200,8 +254,12 @@ private:
     void deliver(const Task& task, PictureOutcome outcome)
     {
         generator_.account(outcome);
-        if (task.wantsCell)
-            generator_.pasteCell(outcome.cell, task.cell, *task.composite);
+        if (task.request.wanted) {
+            const auto cell = std::size_t(task.cell);
+            pasteCell(outcome.cell, task.mosaic->cells[cell], *task.mosaic->canvas);
+            if (task.request.width2x > 0)
+                pasteCell(outcome.cell2x, task.mosaic->cells2x[cell], *task.mosaic->canvas2x);
+        }
         if (task.sequence == completed_) {
             ++completed_;
             while (!completedAhead_.empty() && *completedAhead_.begin() == completed_) {
@@ -216,18 +274,34 @@ private:
 
     void finishReadyDirectories()
     {
-        const ProjectOptions& options = generator_.options_;
         while (!finishings_.empty() && finishings_.front().after <= completed_) {
             Finishing finishing = std::move(finishings_.front());
             finishings_.pop_front();
-            Image& canvas = *finishing.canvas;
-            if (!writeJpeg(canvas, finishing.path))
+            if (!writeJpeg(*finishing.canvas, finishing.path))
                 ++generator_.failedWrites_;
-            if (finishing.parent && !canvas.empty()) {
-                generator_.fitInto(canvas, options.thmDirImgWidth, options.thmDirImgHeight);
-                generator_.pasteCell(canvas, finishing.cell, *finishing.parent);
-            }
+            if (finishing.canvas2x && !writeJpeg(*finishing.canvas2x, highDensityPath(finishing.path)))
+                ++generator_.failedWrites_;
+            if (finishing.parent)
+                pasteIntoParent(finishing);
         }
+    }
+
+    void pasteIntoParent(Finishing& finishing)
+    {
+        const Mosaic& parent = *finishing.parent;
+        const CellRequest request = cellRequest(&parent, finishing.cell);
+        if (!request.wanted || finishing.canvas->empty())
+            return;
+        if (request.width2x > 0) {
+            // From the twice-size composite where there is one.
+            Image picture;
+            copyImage(finishing.canvas2x ? *finishing.canvas2x : *finishing.canvas, picture);
+            generator_.shapeCell(picture, request.fill, request.width2x, request.height2x);
+            pasteCell(picture, parent.cells2x[std::size_t(finishing.cell)], *parent.canvas2x);
+        }
+        Image& canvas = *finishing.canvas;
+        generator_.shapeCell(canvas, request.fill, request.width, request.height);
+        pasteCell(canvas, parent.cells[std::size_t(finishing.cell)], *parent.canvas);
     }
 
     ThumbnailGenerator& generator_;
@@ -265,15 +339,15 @@ std::string ThumbnailGenerator::sourcePath(const AlbumPicture& picture) const
 std::string ThumbnailGenerator::intermediatePath(const AlbumPicture& picture) const
 {
     if (options_.useDestPath)
-        return options_.outputFolder + picture.relativeDirectory + "/inter_" + picture.fileName;
-    return picture.directoryPath + "/inter_" + picture.fileName;
+        return options_.outputFolder + picture.relativeDirectory + "/" + intermediateName(picture.fileName);
+    return picture.directoryPath + "/" + intermediateName(picture.fileName);
 }
 
 std::string ThumbnailGenerator::thumbnailPath(const AlbumPicture& picture) const
 {
     if (options_.useDestPath)
-        return options_.outputFolder + picture.relativeDirectory + "/thm_" + picture.fileName;
-    return picture.directoryPath + "/thm_" + picture.fileName;
+        return options_.outputFolder + picture.relativeDirectory + "/" + thumbnailName(picture.fileName);
+    return picture.directoryPath + "/" + thumbnailName(picture.fileName);
 }
 
 std::string ThumbnailGenerator::copiedSourcePath(const AlbumPicture& picture) const
@@ -285,8 +359,8 @@ std::string ThumbnailGenerator::directoryThumbnailPath(const AlbumDirectory& par
                                                        const AlbumDirectory& directory) const
 {
     if (options_.useDestPath)
-        return options_.outputFolder + parent.relativeDirectory + "/thm_dir_" + directory.name + ".jpg";
-    return parent.fullPath + "/thm_dir_" + directory.name + ".jpg";
+        return options_.outputFolder + parent.relativeDirectory + "/" + directoryThumbnailName(directory.name);
+    return parent.fullPath + "/" + directoryThumbnailName(directory.name);
 }
 
 std::string ThumbnailGenerator::destinationDirectory(const AlbumDirectory& directory) const
@@ -304,13 +378,13 @@ int ThumbnailGenerator::cellCount() const
     return std::max(options_.nbDirThumbsX, 0) * std::max(options_.nbDirThumbsY, 0);
 }
 
-void ThumbnailGenerator::makeComposite(Image& composite) const
+void ThumbnailGenerator::makeComposite(Image& composite, std::uint32_t scale) const
 {
     // Cells sit at whole multiples of the cell size, so the canvas has one
     // spare black column per grid column and one spare row per grid row,
     // minus one of each.
-    const auto side = [](int cells, int cell) {
-        const std::int64_t size = std::int64_t(std::max(cells, 0)) * (std::int64_t(std::max(cell, 0)) + 1) - 1;
+    const auto side = [scale](int cells, int cell) {
+        const std::int64_t size = std::int64_t(std::max(cells, 0)) * (std::int64_t(scaled(cell, scale)) + 1) - 1;
         return static_cast<std::uint32_t>(std::max<std::int64_t>(size, 0));
     };
     composite.allocate(side(options_.nbDirThumbsX, options_.thmDirImgWidth),
@@ -318,22 +392,52 @@ void ThumbnailGenerator::makeComposite(Image& composite) const
     composite.fill(0);
 }
 
-void ThumbnailGenerator::fitInto(Image& image, int boxWidth, int boxHeight) const
+ThumbnailGenerator::Mosaic ThumbnailGenerator::planMosaic(const AlbumDirectory& directory, Image& canvas,
+                                                          Image* canvas2x) const
 {
-    fitAndResample(image, nonNegative(boxWidth), nonNegative(boxHeight), options_.reduceFilter,
-                   options_.magFilter);
+    int entries = static_cast<int>(std::min<std::uint32_t>(directory.subdirectories.count(), INT32_MAX / 2));
+    for (const AlbumPicture& file : directory.files)
+        entries += file.mediaKind == MediaPicture;
+    Mosaic mosaic;
+    mosaic.canvas = &canvas;
+    mosaic.canvas2x = canvas2x;
+    mosaic.fill = options_.todaysFormats != 0;
+    const auto cells = [&](const Image& on, std::uint32_t scale) {
+        if (mosaic.fill)
+            return mosaicLayout(entries, options_.nbDirThumbsX, options_.nbDirThumbsY, on.width, on.height);
+        // The grid in reading order; entries beyond it get no cell.
+        return gridCells(std::min(entries, cellCount()), scale);
+    };
+    mosaic.cells = cells(canvas, 1);
+    if (canvas2x)
+        mosaic.cells2x = cells(*canvas2x, 2);
+    return mosaic;
 }
 
-void ThumbnailGenerator::pasteCell(const Image& picture, int cell, Image& composite) const
+std::vector<MosaicCell> ThumbnailGenerator::gridCells(int count, std::uint32_t scale) const
 {
-    const std::uint32_t cellWidth = nonNegative(options_.thmDirImgWidth);
-    const std::uint32_t cellHeight = nonNegative(options_.thmDirImgHeight);
-    const std::uint32_t columns = nonNegative(options_.nbDirThumbsX);
-    const std::uint32_t n = static_cast<std::uint32_t>(cell);
+    std::vector<MosaicCell> grid;
+    const std::uint32_t width = scaled(options_.thmDirImgWidth, scale);
+    const std::uint32_t height = scaled(options_.thmDirImgHeight, scale);
+    const std::uint32_t columns = std::max(nonNegative(options_.nbDirThumbsX), 1u);
+    for (int n = 0; n < count; ++n)
+        grid.push_back({(std::uint32_t(n) % columns) * width, (std::uint32_t(n) / columns) * height, width, height});
+    return grid;
+}
+
+void ThumbnailGenerator::shapeCell(Image& image, bool fill, std::uint32_t width, std::uint32_t height) const
+{
+    if (fill)
+        fillBox(image, width, height, options_.reduceFilter, options_.magFilter);
+    else
+        fitAndResample(image, width, height, options_.reduceFilter, options_.magFilter);
+}
+
+void ThumbnailGenerator::pasteCell(const Image& picture, const MosaicCell& box, Image& composite)
+{
     // A shrinking filter outside 0–3 leaves the picture at its own size: the
     // clip keeps it inside its cell.
-    picture.pasteInto(composite, (n % columns) * cellWidth, (n / columns) * cellHeight, cellWidth,
-                      cellHeight);
+    picture.pasteInto(composite, box.x, box.y, box.width, box.height);
 }
 
 bool ThumbnailGenerator::writeJpeg(const Image& image, const std::string& path)
@@ -360,7 +464,10 @@ void ThumbnailGenerator::generateDirectoryImages(bool forced, const AlbumDirecto
                                                  Image* composite)
 {
     Walk walk(*this, forced, threads_ > 1 ? threads_ : 0);
-    walk.directory(directory, composite);
+    Mosaic mosaic;
+    if (composite)
+        mosaic = planMosaic(directory, *composite, nullptr);
+    walk.directory(directory, composite ? &mosaic : nullptr);
     walk.finish();
 }
 
@@ -368,73 +475,112 @@ void ThumbnailGenerator::generatePictureImages(bool forced, const AlbumPicture& 
                                                Image* composite)
 {
     Walk walk(*this, forced, 0);
-    walk.picture(picture, cell, composite);
+    Mosaic mosaic;
+    if (composite) {
+        mosaic.canvas = composite;
+        mosaic.cells = gridCells(std::min(cell + 1, cellCount()), 1);
+    }
+    walk.picture(picture, cell, composite ? &mosaic : nullptr, false);
     walk.finish();
 }
 
-bool ThumbnailGenerator::loadFitted(const std::string& path, int boxWidth, int boxHeight,
+bool ThumbnailGenerator::loadFitted(const std::string& path, std::uint32_t boxWidth, std::uint32_t boxHeight,
                                     Image& image) const
 {
-    JpegRowReader reader;
-    if (!reader.open(path))
+    PictureReader reader;
+    if (!reader.open(path, DecodeSettings{static_cast<std::uint32_t>(options_.pictureBackground) & 0xFFFFFFu}))
         return false;
-    std::uint32_t width = nonNegative(boxWidth), height = nonNegative(boxHeight);
+    // Fitted by its upright size; the small result is turned afterwards.
+    const int orientation = options_.exifOrientation ? pictureOrientation(path) : 1;
+    std::uint32_t width = boxWidth, height = boxHeight;
+    storedBox(orientation, width, height);
     const double ratio = fitSize(reader.width, reader.height, width, height);
     const int filter = chooseFilter(ratio, options_.reduceFilter, options_.magFilter);
     if (filter >= FilterPoint && filter <= FilterLanczos3 && width > 0 && height > 0) {
-        // The filter takes the rows as they are decoded: the whole decoded
-        // picture is never held.
-        return resampleRows(reader, image, filter, width, height) && reader.finish();
+        // The filter takes the rows as they are decoded: a whole decoded
+        // JPEG picture is never held.
+        if (!resampleRows(reader, image, filter, width, height) || !reader.finish())
+            return false;
+    } else {
+        // A picture kept at its own size, or an empty box.
+        if (!reader.readInto(image))
+            return false;
+        resample(image, filter, width, height);
     }
-    // A picture kept at its own size, or an empty box.
-    if (!reader.readInto(image))
-        return false;
-    resample(image, filter, width, height);
+    applyOrientation(image, orientation);
     return true;
 }
 
-ThumbnailGenerator::PictureOutcome ThumbnailGenerator::makePictureImages(bool forced, const AlbumPicture& picture,
-                                                                         bool wantsCell) const
+bool ThumbnailGenerator::makeSize(bool forced, const AlbumPicture& picture, std::uint32_t scale, Image& work,
+                                  bool& loaded, PictureOutcome& outcome) const
 {
-    // One working picture, decoded at most once: the thumbnail is made from
-    // the intermediate image and the cell from whatever is in memory.
-    PictureOutcome outcome;
-    Image work;
-    bool loaded = false;
     const std::string source = sourcePath(picture);
-
+    const auto name = [scale](const std::string& path) { return scale == 1 ? path : highDensityPath(path); };
     if (options_.intermediateActive) {
-        const std::string intermediate = intermediatePath(picture);
+        const std::string intermediate = name(intermediatePath(picture));
         if (forced || fileMissing(intermediate)) {
-            if (!loadFitted(source, options_.intermediateWidth, options_.intermediateHeight, work)) {
-                outcome.unreadable = true;
-                return outcome;
-            }
+            if (!loadFitted(source, scaled(options_.intermediateWidth, scale),
+                            scaled(options_.intermediateHeight, scale), work))
+                return false;
             loaded = true;
             outcome.failedWrites += !writeJpeg(work, intermediate);
         }
     }
-
-    const std::string thumbnail = thumbnailPath(picture);
+    const std::uint32_t width = scaled(options_.thumbWidth, scale), height = scaled(options_.thumbHeight, scale);
+    const std::string thumbnail = name(thumbnailPath(picture));
     if (forced || fileMissing(thumbnail)) {
-        if (loaded) {
-            fitInto(work, options_.thumbWidth, options_.thumbHeight);
-        } else if (!loadFitted(source, options_.thumbWidth, options_.thumbHeight, work)) {
-            outcome.unreadable = true;
-            return outcome;
-        }
+        if (loaded)
+            fitAndResample(work, width, height, options_.reduceFilter, options_.magFilter);
+        else if (!loadFitted(source, width, height, work))
+            return false;
         loaded = true;
         outcome.failedWrites += !writeJpeg(work, thumbnail);
     }
+    return true;
+}
 
-    if (wantsCell) {
-        if (!loaded && !work.loadJpeg(thumbnail)) {
-            outcome.unreadable = true;
-            return outcome;
-        }
-        if (!work.empty()) {
-            fitInto(work, options_.thmDirImgWidth, options_.thmDirImgHeight);
-            outcome.cell = std::move(work);
+bool ThumbnailGenerator::makeCell(Image& work, bool loaded, const std::string& thumbnail, bool fill,
+                                  std::uint32_t width, std::uint32_t height, Image& cell) const
+{
+    if (!loaded && !work.loadJpeg(thumbnail))
+        return false;
+    if (!work.empty()) {
+        shapeCell(work, fill, width, height);
+        cell = std::move(work);
+    }
+    return true;
+}
+
+ThumbnailGenerator::PictureOutcome ThumbnailGenerator::makePictureImages(bool forced, const AlbumPicture& picture,
+                                                                         const CellRequest& cell,
+                                                                         bool twiceSize) const
+{
+    // One working picture per size, decoded at most once: the thumbnail is
+    // made from the intermediate image and the cell from whatever is in
+    // memory, else from the thumbnail file.
+    PictureOutcome outcome;
+    Image work;
+    bool loaded = false;
+    const std::string thumbnail = thumbnailPath(picture);
+    if (!makeSize(forced, picture, 1, work, loaded, outcome) ||
+        (cell.wanted && !makeCell(work, loaded, thumbnail, cell.fill, cell.width, cell.height, outcome.cell))) {
+        outcome.unreadable = true;
+        return outcome;
+    }
+    Image twice;
+    bool twiceLoaded = false;
+    if (twiceSize && !makeSize(forced, picture, 2, twice, twiceLoaded, outcome)) {
+        outcome.unreadable = true;
+        return outcome;
+    }
+    if (cell.wanted && cell.width2x > 0) {
+        // The twice-size thumbnail where there is one, else the ordinary one
+        // enlarged.
+        const bool fromTwice = twiceSize && makeCell(twice, twiceLoaded, highDensityPath(thumbnail), cell.fill,
+                                                     cell.width2x, cell.height2x, outcome.cell2x);
+        if (!fromTwice) {
+            Image again;
+            makeCell(again, false, thumbnail, cell.fill, cell.width2x, cell.height2x, outcome.cell2x);
         }
     }
     return outcome;

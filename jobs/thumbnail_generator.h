@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "album/album_tree.h"
 #include "imaging/image.h"
+#include "imaging/mosaic_layout.h"
 #include "options/project_options.h"
 
 namespace quorvane {
@@ -67,8 +69,9 @@ public:
     // Where a directory's generated files go below the destination folder.
     std::string destinationDirectory(const AlbumDirectory& directory) const;
 
-    // A black canvas of nbX × (cellW + 1) − 1 by nbY × (cellH + 1) − 1 pixels.
-    void makeComposite(Image& composite) const;
+    // A black canvas of nbX × (cellW + 1) − 1 by nbY × (cellH + 1) − 1 pixels
+    // (cells of scale times the size).
+    void makeComposite(Image& composite, std::uint32_t scale = 1) const;
     int cellCount() const;
     unsigned threads() const { return threads_; }
 
@@ -78,29 +81,64 @@ public:
     // Generated files or copies that could not be written.
     int failedWrites() const { return failedWrites_; }
 
+    // A directory thumbnail in the making: its canvas and the box of each
+    // entry, and the same at twice the size when the project makes those.
+    struct Mosaic {
+        Image* canvas = nullptr;
+        std::vector<MosaicCell> cells;
+        Image* canvas2x = nullptr;
+        std::vector<MosaicCell> cells2x;
+        // Entries cropped to fill their box rather than fitted into it.
+        bool fill = false;
+    };
+    // The cells of directory's thumbnail on canvas (and canvas2x, when given).
+    Mosaic planMosaic(const AlbumDirectory& directory, Image& canvas, Image* canvas2x) const;
+
+    // What one picture's cell pictures must be: wanted, the box, and
+    // whether to fill it; box2x for the twice-size mosaic.
+    struct CellRequest {
+        bool wanted = false;
+        bool fill = false;
+        std::uint32_t width = 0, height = 0;
+        std::uint32_t width2x = 0, height2x = 0;  // 0: no twice-size cell
+    };
     // What making one picture's files gives back: the picture fitted into
     // its cell (when asked for one) and what went wrong.
     struct PictureOutcome {
         Image cell;
+        Image cell2x;
         bool unreadable = false;
         int failedWrites = 0;
     };
-    // Makes one picture's intermediate image and thumbnail and, when
-    // wantsCell, its cell picture. Touches nothing but the picture's own
-    // files, so several pictures may be made at the same time.
-    PictureOutcome makePictureImages(bool forced, const AlbumPicture& picture, bool wantsCell) const;
+    // Makes one picture's intermediate image and thumbnail, their
+    // twice-size files when twiceSize, and the cell pictures asked for.
+    // Touches nothing but the picture's own files, so several pictures may be
+    // made at the same time.
+    PictureOutcome makePictureImages(bool forced, const AlbumPicture& picture, const CellRequest& cell,
+                                     bool twiceSize = false) const;
 
 private:
     class Walk;
 
-    // Decodes a picture and fits it into the box; false when it cannot be
-    // decoded.
-    bool loadFitted(const std::string& path, int boxWidth, int boxHeight, Image& image) const;
+    // Decodes a picture, fits its upright size into the box, turns the
+    // small result upright; false when it cannot be decoded.
+    bool loadFitted(const std::string& path, std::uint32_t boxWidth, std::uint32_t boxHeight, Image& image) const;
+    // The intermediate image and thumbnail at one size (scale 1 or 2); false
+    // when the picture could not be decoded. work and loaded as in
+    // makePictureImages.
+    bool makeSize(bool forced, const AlbumPicture& picture, std::uint32_t scale, Image& work, bool& loaded,
+                  PictureOutcome& outcome) const;
+    // The picture for one cell, from what is in memory or the thumbnail file.
+    bool makeCell(Image& work, bool loaded, const std::string& thumbnail, bool fill, std::uint32_t width,
+                  std::uint32_t height, Image& cell) const;
     // Writes under a temporary name and renames, so an interrupted or failed
     // write never leaves a partial file that later runs would take as made.
     static bool writeJpeg(const Image& image, const std::string& path);
-    void fitInto(Image& image, int boxWidth, int boxHeight) const;
-    void pasteCell(const Image& picture, int cell, Image& composite) const;
+    // Fits the picture into its cell, or fills the cell with it.
+    void shapeCell(Image& image, bool fill, std::uint32_t width, std::uint32_t height) const;
+    // The first count cells of the project's grid, cells scale times the size.
+    std::vector<MosaicCell> gridCells(int count, std::uint32_t scale) const;
+    static void pasteCell(const Image& picture, const MosaicCell& box, Image& composite);
     void account(const PictureOutcome& outcome);
 
     const ProjectOptions& options_;

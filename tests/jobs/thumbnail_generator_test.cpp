@@ -81,6 +81,10 @@ public:
         options.useDestPath = 0;
         options.intermediateActive = 0;
         options.outputFolder = (dir / "out").string();
+        // The grid and files of a project made before today's formats and
+        // twice-size images.
+        options.todaysFormats = 0;
+        options.highDensity = 0;
     }
 
     AlbumDirectory& addDirectory(AlbumDirectory& parent, const std::string& name)

@@ -113,6 +113,7 @@ TEST(ThumbnailThreads, SeveralThreadsWriteTheBytesOfOneThread)
         for (int intermediates : {1, 0})
             for (int reduceFilter : {FilterBox, FilterLanczos3}) {
                 ProjectOptions options;
+                options.highDensity = 0;  // the file counts below are of one size
                 options.useDestPath = useDestPath;
                 options.intermediateActive = intermediates;
                 options.reduceFilter = reduceFilter;
