@@ -9,6 +9,7 @@
 #include "album/album_tree.h"
 #include "album/comments.h"
 #include "album/directory_listing.h"
+#include "album/skin_copies.h"
 #include "album/sorting.h"
 #include "imaging/picture_format.h"
 #include "options/project_options.h"
@@ -41,8 +42,8 @@ struct IdentityHash {
 
 class TreeScanner {
 public:
-    TreeScanner(const ProjectOptions& options, std::vector<std::string>* leftOut)
-        : options_(options), leftOut_(leftOut)
+    TreeScanner(const ProjectOptions& options, std::vector<std::string>* leftOut, const SkinCopies& skinCopies)
+        : options_(options), leftOut_(leftOut), skinCopies_(skinCopies)
     {
     }
 
@@ -68,6 +69,7 @@ private:
 
     const ProjectOptions& options_;
     std::vector<std::string>* leftOut_;
+    const SkinCopies& skinCopies_;
     std::vector<Frame> stack_;
     std::unordered_set<DirectoryIdentity, IdentityHash> entered_;
 };
@@ -107,6 +109,9 @@ void TreeScanner::addEntry(Frame& frame, const DirectoryEntry& entry)
     }
     const int kind = classifyFile(entry.name, options_.todaysFormats != 0);
     if (kind == MediaNone)
+        return;
+    if (isTodaysFormat(pictureFormatOf(entry.name)) &&
+        skinCopies_.isCopy(joinPath(directory.fullPath, entry.name), entry.name))
         return;
     auto picture = std::make_unique<AlbumPicture>(entry.name, directory.fullPath,
                                                   directory.relativeDirectory);
@@ -178,9 +183,12 @@ int classifyFile(std::string_view fileName, bool todaysFormats)
 }
 
 std::unique_ptr<AlbumDirectory> scanDirectory(const std::string& rootPath, const ProjectOptions& options,
-                                              std::vector<std::string>* leftOut)
+                                              std::vector<std::string>* leftOut,
+                                              const std::filesystem::path& skinFolder)
 {
-    return TreeScanner(options, leftOut).scan(rootPath);
+    const SkinCopies skinCopies =
+        skinFolder.empty() || !options.todaysFormats ? SkinCopies() : SkinCopies(skinFolder);
+    return TreeScanner(options, leftOut, skinCopies).scan(rootPath);
 }
 
 }  // namespace quorvane

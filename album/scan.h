@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,8 +24,11 @@ int classifyFile(std::string_view fileName, bool todaysFormats = false);
 // media anywhere below it, cannot be listed, or is the destination folder.
 // Folders and files left out because they could not be read (a path longer
 // than the system allows, no permission) are added to leftOut as
-// "path: reason".
+// "path: reason". With today's formats, a picture that is a copy of one in
+// skinFolder (the project's skin; none when empty) is left out: the skin put
+// it there.
 std::unique_ptr<AlbumDirectory> scanDirectory(const std::string& rootPath, const ProjectOptions& options,
-                                              std::vector<std::string>* leftOut = nullptr);
+                                              std::vector<std::string>* leftOut = nullptr,
+                                              const std::filesystem::path& skinFolder = {});
 
 }  // namespace quorvane

@@ -43,6 +43,16 @@ void fillBox(Image& image, std::uint32_t width, std::uint32_t height, int reduce
 {
     if (image.empty() || width == 0 || height == 0)
         return;
+    // Box leaves the first row and column of a picture black when it shrinks
+    // by less than two (a thumbnail made from an intermediate image): the
+    // cell is cut from inside them, or an enlarged cell would show a band.
+    if (image.width > 2 && image.height > 2) {
+        Image inner;
+        inner.allocate(image.width - 1, image.height - 1, image.components);
+        for (std::uint32_t y = 0; y < inner.height; ++y)
+            std::memcpy(inner.row(y), image.at(1, y + 1), inner.rowBytes());
+        image = std::move(inner);
+    }
     const std::uint64_t w = image.width, h = image.height;
     // The smallest size of the picture's shape that covers the box.
     std::uint32_t coverWidth = width, coverHeight = height;

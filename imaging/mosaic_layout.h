@@ -23,7 +23,8 @@ std::vector<MosaicCell> mosaicLayout(int entries, int columns, int rows, std::ui
 // Scales the picture to cover width × height with the filter the ratio
 // selects (shrinking with reduceFilter, enlarging with magFilter; codes
 // outside 0 to 3 fall back to Box and Bilinear, since a cell must be
-// covered) and keeps the middle: a centre crop, never a letterbox.
+// covered) and keeps the middle: a centre crop, never a letterbox. The
+// picture's first row and column are left out (see the definition).
 void fillBox(Image& image, std::uint32_t width, std::uint32_t height, int reduceFilter, int magFilter);
 
 }  // namespace quorvane

@@ -52,6 +52,11 @@ PictureFormat pictureFormatOf(std::string_view fileName)
     return PictureFormat::Unknown;
 }
 
+bool browsersShow(std::string_view fileName)
+{
+    return pictureFormatOf(fileName) != PictureFormat::Heif || equalIgnoringCase(extensionOf(fileName), ".avif");
+}
+
 std::string_view generatedNameSuffix(std::string_view fileName)
 {
     return pictureFormatOf(fileName) == PictureFormat::Jpeg ? std::string_view() : ".jpg";

@@ -25,6 +25,10 @@ inline bool isTodaysFormat(PictureFormat format)
            format == PictureFormat::Webp;
 }
 
+// Whether web browsers show a picture of this name: all but HEIC and HEIF
+// (".heic", ".heif", ".hif"), which hardly any browser but Safari decodes.
+bool browsersShow(std::string_view fileName);
+
 // What generated files add after the picture's name: nothing for a JPEG
 // picture ("thm_a.jpg", as always), ".jpg" for every other format
 // ("thm_IMG_0001.heic.jpg"), so generated files are JPEG files named so, and

@@ -6,6 +6,7 @@
 #include "album/tree_walk.h"
 #include "jobs/thumbnail_generator.h"
 #include "options/global_options.h"
+#include "script/skins.h"
 
 namespace quorvane {
 
@@ -34,7 +35,10 @@ void runScanJob(Project& project, const std::string& rootText, GlobalOptions& gl
     bool optionsLoaded = project.options->load(project.optionsPath());
 
     std::vector<std::string> leftOut;
-    project.root = scanDirectory(project.rootPath, *project.options, &leftOut);
+    // A skin's own pictures, copied into an album generated in place, are
+    // no album media.
+    project.root = scanDirectory(project.rootPath, *project.options, &leftOut,
+                                 skinsFolder() / project.options->skinName);
     if (project.root) {
         globalOptions.addRecentRoot(project.rootPath);
         project.projectActive = true;

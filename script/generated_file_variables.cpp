@@ -2,10 +2,12 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "album/album_tree.h"
 #include "album/generated_names.h"
 #include "imaging/jpeg_io.h"
+#include "imaging/picture_format.h"
 #include "options/project_options.h"
 #include "script/file_commands.h"
 #include "script/script_context.h"
@@ -50,6 +52,33 @@ std::string twiceSizeName(const ScriptContext& context, const std::string& name,
     return existingGenerated(context, twice) ? twice : std::string();
 }
 
+// A file name as a URL path segment: everything but unreserved characters
+// percent-encoded, so it can stand in a srcset (where a space or comma would
+// end it) and needs no HTML escaping.
+std::string urlSegment(std::string_view name)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+            c == '-' || c == '.' || c == '_' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        }
+    }
+    return out;
+}
+
+// "a.jpg 1x, a@2x.jpg 2x" for srcset, or empty without a twice-size file.
+std::string srcset(const std::string& name, const std::string& twice)
+{
+    return twice.empty() ? std::string() : urlSegment(name) + " 1x, " + urlSegment(twice) + " 2x";
+}
+
 }  // namespace
 
 std::shared_ptr<const HighDensityNames> highDensityNamesOf(const AlbumDirectory& directory)
@@ -64,8 +93,16 @@ void bindGeneratedFileVariables(ScriptContext& context, const AlbumPicture& pict
     const bool allowed = !names || names->allowed(picture);
     context.getOrCreateVariable(VarString, "ImageThumbName")->setText(thumbnail);
     context.getOrCreateVariable(VarString, "ImageInterName")->setText(intermediate);
-    context.getOrCreateVariable(VarString, "ImageThumb2xName")->setText(twiceSizeName(context, thumbnail, allowed));
-    context.getOrCreateVariable(VarString, "ImageInter2xName")->setText(twiceSizeName(context, intermediate, allowed));
+    const std::string thumbnail2x = twiceSizeName(context, thumbnail, allowed);
+    const std::string intermediate2x = twiceSizeName(context, intermediate, allowed);
+    context.getOrCreateVariable(VarString, "ImageThumb2xName")->setText(thumbnail2x);
+    context.getOrCreateVariable(VarString, "ImageInter2xName")->setText(intermediate2x);
+    context.getOrCreateVariable(VarString, "ImageThumbSrcset")->setText(srcset(thumbnail, thumbnail2x));
+    context.getOrCreateVariable(VarString, "ImageInterSrcset")->setText(srcset(intermediate, intermediate2x));
+    // HEIC and HEIF pictures are shown by hardly any browser: pages show
+    // their intermediate image and offer the original for download.
+    context.getOrCreateVariable(VarInt, "ImageViewable")
+        ->setInt(browsersShow(picture.fileName) ? 1 : 0);
     bindSize(context, thumbnail, "ImageThumbWidth", "ImageThumbHeight");
     bindSize(context, intermediate, "ImageInterWidth", "ImageInterHeight");
 }
@@ -75,8 +112,9 @@ void bindDirectoryThumbnailVariables(ScriptContext& context, const AlbumDirector
 {
     const std::string thumbnail = directoryThumbnailName(subdirectory.name);
     context.getOrCreateVariable(VarString, "SubDirThumbName")->setText(thumbnail);
-    context.getOrCreateVariable(VarString, "SubDirThumb2xName")
-        ->setText(twiceSizeName(context, thumbnail, !names || names->allowed(subdirectory)));
+    const std::string twice = twiceSizeName(context, thumbnail, !names || names->allowed(subdirectory));
+    context.getOrCreateVariable(VarString, "SubDirThumb2xName")->setText(twice);
+    context.getOrCreateVariable(VarString, "SubDirThumbSrcset")->setText(srcset(thumbnail, twice));
 }
 
 }  // namespace quorvane

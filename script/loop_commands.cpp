@@ -71,6 +71,8 @@ ScriptStatus ForEachImageCommand::bind(ScriptContext& context)
     bindText(context, "ImageName", current->fileName);
     bindText(context, "PrevImageName", fileNameOf(previous));
     bindText(context, "NextImageName", fileNameOf(AlbumDirectory::nextPicture(*current)));
+    const AlbumPicture* next = AlbumDirectory::nextPicture(*current);
+    bindText(context, "NextImageInterName", next ? intermediateName(next->fileName) : std::string());
     bindText(context, "ImageComment", current->commentText());
     bindGeneratedFileVariables(context, *current, highDensityNames.get());
     return kScriptContinue;

@@ -232,6 +232,21 @@ QWidget* ProjectOptionsDialog::buildImagePart()
     form->addRow(QStringLiteral("Directory thumb w h (calculated) :"), derivedSize_);
     form->addRow(QStringLiteral("Intermediate image width :"), intermediateWidth_);
     form->addRow(QStringLiteral("Intermediate image height :"), intermediateHeight_);
+
+    exifOrientation_ = gui::named(new QCheckBox(QStringLiteral("Turn pictures upright (Exif orientation)")),
+                                  "exifOrientation");
+    todaysFormats_ = gui::named(
+        new QCheckBox(QStringLiteral("Today's formats (HEIC, AVIF, PNG, WebP) and filled folder covers")),
+        "todaysFormats");
+    highDensity_ = gui::named(new QCheckBox(QStringLiteral("Sharp images on high-density screens (@2x)")),
+                              "highDensity");
+    pictureBackground_ = gui::named(new QLineEdit, "pictureBackground");
+    pictureBackground_->setInputMask(QStringLiteral("HHHHHH"));
+    pictureBackground_->setToolTip(QStringLiteral("Shown through transparent pictures, as rrggbb"));
+    form->addRow(exifOrientation_);
+    form->addRow(todaysFormats_);
+    form->addRow(highDensity_);
+    form->addRow(QStringLiteral("Background of transparent pictures :"), pictureBackground_);
     auto* group = new QGroupBox(QStringLiteral("Image generation"));
     group->setLayout(form);
     return group;
@@ -296,6 +311,11 @@ void ProjectOptionsDialog::showRecord(const ProjectOptions& options)
     intermediateActive_->setChecked(options.intermediateActive);
     useDestPath_->setChecked(options.useDestPath);
     copySource_->setChecked(options.copySource);
+    exifOrientation_->setChecked(options.exifOrientation);
+    todaysFormats_->setChecked(options.todaysFormats);
+    highDensity_->setChecked(options.highDensity);
+    pictureBackground_->setText(
+        QStringLiteral("%1").arg(static_cast<uint>(options.pictureBackground) & 0xFFFFFFu, 6, 16, QLatin1Char('0')));
     applyEnablingRule();
     showDerivedSize();
 }
@@ -397,6 +417,13 @@ void ProjectOptionsDialog::storeControls()
     edited_.intermediateActive = intermediateActive_->isChecked();
     edited_.useDestPath = useDestPath_->isChecked();
     edited_.copySource = copySource_->isChecked();
+    edited_.exifOrientation = exifOrientation_->isChecked();
+    edited_.todaysFormats = todaysFormats_->isChecked();
+    edited_.highDensity = highDensity_->isChecked();
+    bool isHex = false;
+    const uint background = pictureBackground_->text().toUInt(&isHex, 16);
+    if (isHex && pictureBackground_->text().size() == 6)
+        edited_.pictureBackground = static_cast<int>(background);
 }
 
 void ProjectOptionsDialog::accept()

@@ -59,6 +59,10 @@ private:
     QCheckBox* intermediateActive_;
     QCheckBox* useDestPath_;
     QCheckBox* copySource_;
+    QCheckBox* exifOrientation_;
+    QCheckBox* todaysFormats_;
+    QCheckBox* highDensity_;
+    QLineEdit* pictureBackground_;
     QLineEdit* outputFolder_;
     QWidget* browseButton_;
     QComboBox* sortCombo_;

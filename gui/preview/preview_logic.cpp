@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
-#include "imaging/jpeg_io.h"
+#include "imaging/orientation.h"
+#include "imaging/picture_reader.h"
 #include "imaging/resample.h"
 #include "jobs/thumbnail_generator.h"
 
@@ -52,19 +54,28 @@ std::string previewFilePath(const AlbumPicture& picture, const ProjectOptions* p
 }
 
 PreviewLoad loadPreviewPicture(Image& image, const std::string& path, int clientWidth,
-                               int clientHeight, int magFilter, int reduceFilter)
+                               int clientHeight, int magFilter, int reduceFilter, const ProjectOptions* project)
 {
     using Clock = std::chrono::steady_clock;
     const auto seconds = [](Clock::duration elapsed) {
         return std::chrono::duration<double>(elapsed).count();
     };
     const Clock::time_point start = Clock::now();
-    if (!loadJpeg(image, path))
+    DecodeSettings settings;
+    if (project)
+        settings.background = static_cast<std::uint32_t>(project->pictureBackground) & 0xFFFFFFu;
+    if (!loadPicture(image, path, settings))
         return {};
     const Clock::time_point decoded = Clock::now();
-    const PictureFit fit = fitPicture(image.width, image.height, clientWidth, clientHeight, magFilter,
-                                      reduceFilter);
+    // Fitted by the upright size; the fitted picture is turned.
+    const int orientation = !project || project->exifOrientation ? pictureOrientation(path) : 1;
+    const bool swaps = orientationSwapsAxes(orientation);
+    PictureFit fit = fitPicture(swaps ? image.height : image.width, swaps ? image.width : image.height,
+                                clientWidth, clientHeight, magFilter, reduceFilter);
+    if (swaps)
+        std::swap(fit.width, fit.height);
     resample(image, fit.filter, fit.width, fit.height);
+    applyOrientation(image, orientation);
     const Clock::time_point resized = Clock::now();
     return {true, seconds(decoded - start), seconds(resized - decoded)};
 }

@@ -55,9 +55,11 @@ struct PreviewLoad {
     double resizeSeconds = 0;
 };
 
-// Decodes path into image and fits it to the client area with our own
-// resampling. A file that cannot be decoded leaves the image empty.
+// Decodes path (any picture format the album takes) into image, fits it to
+// the client area with our own resampling and turns it upright unless the
+// project says not to. A file that cannot be decoded leaves the image empty.
 PreviewLoad loadPreviewPicture(Image& image, const std::string& path, int clientWidth,
-                               int clientHeight, int magFilter, int reduceFilter);
+                               int clientHeight, int magFilter, int reduceFilter,
+                               const ProjectOptions* project = nullptr);
 
 }  // namespace quorvane::gui

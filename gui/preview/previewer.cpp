@@ -60,7 +60,7 @@ void Previewer::previewPicture(const AlbumPicture& picture, const ProjectOptions
     // Fitted in device pixels, so a high-density screen shows it sharp.
     const QSize device = window.deviceSize();
     const PreviewLoad load = loadPreviewPicture(image, path, device.width(), device.height(),
-                                                globalOptions_.magFilter, globalOptions_.reduceFilter);
+                                                globalOptions_.magFilter, globalOptions_.reduceFilter, project);
     log_.setBusy(false);
     shownPath_.clear();
     if (!load.ok) {

@@ -398,3 +398,28 @@ TEST(DirectoryScan, TodaysFormatsCountOnlyWhenTheProjectTakesThem)
 
 }  // namespace
 }  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+TEST(DirectoryScan, PicturesASkinCopiedIntoTheAlbumAreNoMedia)
+{
+    test::TempDir dir;
+    fs::create_directories(dir / "album");
+    fs::create_directories(dir / "skin/images");
+    test::writeFile(dir / "skin/images/arrow.png", "skin graphic");
+    test::writeFile(dir / "album/arrow.png", "skin graphic");   // the skin's copy
+    test::writeFile(dir / "album/photo.png", "a photo");
+    test::writeFile(dir / "album/other.png", "skin graphic!");  // same name elsewhere differs
+    fs::rename(dir / "album/other.png", dir / "album/arrow2.png");
+    ProjectOptions options = keepListingOrder();
+    options.todaysFormats = 1;
+    std::unique_ptr<AlbumDirectory> root = scanDirectory((dir / "album").string(), options, nullptr, dir / "skin");
+    ASSERT_TRUE(root);
+    EXPECT_EQ(fileNames(*root), (Names{"arrow2.png", "photo.png"}));
+    root = scanDirectory((dir / "album").string(), options);
+    EXPECT_EQ(fileNames(*root), (Names{"arrow.png", "arrow2.png", "photo.png"}));
+}
+
+}  // namespace
+}  // namespace quorvane
