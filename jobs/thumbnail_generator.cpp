@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "imaging/generated_names.h"
+#include "album/generated_names.h"
 #include "imaging/jpeg_io.h"
 #include "imaging/orientation.h"
 #include "imaging/picture_reader.h"

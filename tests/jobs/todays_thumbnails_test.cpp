@@ -6,7 +6,7 @@
 
 #include "album/album_tree.h"
 #include "imaging/jpeg_io.h"
-#include "imaging/thumbnail_generator.h"
+#include "jobs/thumbnail_generator.h"
 #include "support/test_support.h"
 
 namespace quorvane {
