@@ -37,8 +37,8 @@ void runScanJob(Project& project, const std::string& rootText, GlobalOptions& gl
     std::vector<std::string> leftOut;
     // A skin's own pictures, copied into an album generated in place, are
     // no album media.
-    project.root = scanDirectory(project.rootPath, *project.options, &leftOut,
-                                 skinsFolder() / project.options->skinName);
+    const std::string& skin = project.options->skinName;
+    project.root = scanDirectory(project.rootPath, *project.options, &leftOut, skinsFolder(skin) / skin);
     if (project.root) {
         globalOptions.addRecentRoot(project.rootPath);
         project.projectActive = true;
