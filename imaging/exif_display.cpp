@@ -69,7 +69,15 @@ std::optional<std::string> shotTime(std::string_view raw)
     return result;
 }
 
+constexpr std::string_view kDisplayTags[] = {"ExposureTime", "FNumber", "FocalLength", "ExposureBiasValue",
+                                             "DateTimeOriginal", "DateTime", "DateTimeDigitized"};
+
 }  // namespace
+
+std::span<const std::string_view> exifDisplayTags()
+{
+    return kDisplayTags;
+}
 
 std::optional<std::string> exifDisplayText(std::string_view tagName, std::string_view raw)
 {

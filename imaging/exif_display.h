@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -13,5 +14,9 @@ namespace quorvane {
 // "2008:05:30 15:56:01". None for other tags and for values that do not read
 // as what the tag holds (a zero denominator, a damaged date).
 std::optional<std::string> exifDisplayText(std::string_view tagName, std::string_view raw);
+
+// The tags that have such a text, as the skins get them: "ExifText_" followed
+// by the tag's name.
+std::span<const std::string_view> exifDisplayTags();
 
 }  // namespace quorvane

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "album/album_tree.h"
+#include "imaging/exif_display.h"
 #include "imaging/exif_reader.h"
 #include "album/generated_names.h"
 #include "script/exif_variables.h"
@@ -160,6 +161,8 @@ void fillExifVariables(ScriptContext& context, AlbumPicture& picture)
         if (const char* name = exifTagName(tag))
             context.getOrCreateVariable(VarNone, std::string("Exif_") + name)->clearValue();
     }
+    for (const std::string_view name : exifDisplayTags())
+        context.getOrCreateVariable(VarNone, "ExifText_" + std::string(name))->clearValue();
     for (const ScriptVariable& found : picture.exifVariables) {
         ScriptVariable* variable = context.findVariable(found.name());
         if (!variable)

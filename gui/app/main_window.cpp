@@ -214,32 +214,44 @@ void MainWindow::buildMenu()
     const auto addAction = [this](QMenu* menu, const QString& text, const char* name) {
         return named(menu->addAction(text), name);
     };
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    QAction* select = addAction(file, QStringLiteral("Select Directory"), "selectDirectoryAction");
-    QAction* scan = addAction(file, QStringLiteral("Scan Directory"), "scanDirectoryAction");
-    QAction* save = addAction(file, QStringLiteral("Save Comments"), "saveCommentsAction");
+    // The texts are the described ones; "&" only marks each one's Alt key.
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* select = addAction(file, QStringLiteral("&Select Directory"), "selectDirectoryAction");
+    QAction* scan = addAction(file, QStringLiteral("S&can Directory"), "scanDirectoryAction");
+    QAction* save = addAction(file, QStringLiteral("Sa&ve Comments"), "saveCommentsAction");
     file->addSeparator();
-    QAction* quit = addAction(file, QStringLiteral("Quit"), "quitAction");
+    QAction* quit = addAction(file, QStringLiteral("&Quit"), "quitAction");
 
-    QMenu* process = menuBar()->addMenu(QStringLiteral("Process"));
+    QMenu* process = menuBar()->addMenu(QStringLiteral("&Process"));
     QAction* thumbnails =
-        addAction(process, QStringLiteral("Generate Thumbnails"), "generateThumbnailsAction");
+        addAction(process, QStringLiteral("Generate &Thumbnails"), "generateThumbnailsAction");
     QAction* force =
-        addAction(process, QStringLiteral("Force Thumbnails generation"), "forceThumbnailsAction");
+        addAction(process, QStringLiteral("&Force Thumbnails generation"), "forceThumbnailsAction");
     process->addSeparator();
-    QAction* html = addAction(process, QStringLiteral("Generate HTML"), "generateHtmlAction");
+    QAction* html = addAction(process, QStringLiteral("Generate &HTML"), "generateHtmlAction");
     process->addSeparator();
-    QAction* clean = addAction(process, QStringLiteral("Clean Project"), "cleanProjectAction");
+    QAction* clean = addAction(process, QStringLiteral("&Clean Project"), "cleanProjectAction");
 
-    QMenu* ftp = menuBar()->addMenu(QStringLiteral("FTP"));
-    QAction* upload = addAction(ftp, QStringLiteral("Upload to FTP"), "uploadAction");
+    QMenu* ftp = menuBar()->addMenu(QStringLiteral("F&TP"));
+    QAction* upload = addAction(ftp, QStringLiteral("&Upload to FTP"), "uploadAction");
 
-    QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
-    QAction* project = addAction(options, QStringLiteral("Project Options"), "projectOptionsAction");
-    QAction* global = addAction(options, QStringLiteral("Global Options"), "globalOptionsAction");
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    QAction* project = addAction(options, QStringLiteral("&Project Options"), "projectOptionsAction");
+    QAction* global = addAction(options, QStringLiteral("&Global Options"), "globalOptionsAction");
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("?"));
-    QAction* about = addAction(help, QStringLiteral("About"), "aboutAction");
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
+    QAction* about = addAction(help, QStringLiteral("&About"), "aboutAction");
+
+    select->setShortcut(QKeySequence::Open);
+    scan->setShortcut(QKeySequence(Qt::Key_F5));
+    save->setShortcut(QKeySequence::Save);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    thumbnails->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    html->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    upload->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    project->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    about->setShortcut(QKeySequence::HelpContents);
+    menuActions_ = {select, scan, save, quit, thumbnails, force, html, clean, upload, project, global, about};
 
     connect(select, &QAction::triggered, this, &MainWindow::browseForRoot);
     connect(scan, &QAction::triggered, this, [this] { startJob(WorkerJob::Scan); });
@@ -419,6 +431,9 @@ void MainWindow::showProcessingWindow()
     processingWindow_->raise();
     centralWidget()->setEnabled(false);
     menuBar()->setEnabled(false);
+    // Shortcuts reach actions even through a disabled menu bar.
+    for (QAction* action : menuActions_)
+        action->setEnabled(false);
     log_.setBusy(true);
 }
 
@@ -428,6 +443,9 @@ void MainWindow::closeProcessingWindow()
         processing_ = false;
         centralWidget()->setEnabled(true);
         menuBar()->setEnabled(true);
+        for (QAction* action : menuActions_)
+            action->setEnabled(true);
+        updateControls();
         processingWindow_->hide();
         processingWindow_->clearProgress();
         statusBar_->showProgress(QString());

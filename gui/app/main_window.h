@@ -149,6 +149,8 @@ private:
     // Enabled while a project is active and its options are valid.
     QList<QWidget*> generationButtons_;
     QList<QAction*> generationActions_;
+    // Every command of the menu, each reachable by its shortcut.
+    QList<QAction*> menuActions_;
 };
 
 }  // namespace quorvane::gui

@@ -97,8 +97,8 @@ TEST_F(MainWindowTest, StartsIdleWithTheJobCommandsGreyed)
     for (QAction* menu : window->menuBar()->actions()) {
         QStringList items;
         for (QAction* item : menu->menu()->actions())
-            items << (item->isSeparator() ? QStringLiteral("-") : item->text());
-        menus << menu->text() + ": " + items.join(QStringLiteral(", "));
+            items << (item->isSeparator() ? QStringLiteral("-") : QString(item->text()).remove('&'));
+        menus << QString(menu->text()).remove('&') + ": " + items.join(QStringLiteral(", "));
     }
     EXPECT_EQ(
         menus,
@@ -109,6 +109,36 @@ TEST_F(MainWindowTest, StartsIdleWithTheJobCommandsGreyed)
             "Options: Project Options, Global Options",
             "?: About",
         }));
+}
+
+TEST_F(MainWindowTest, EveryMenuHasItsAltKeyAndTheCommonCommandsTheirShortcuts)
+{
+    open();
+    QStringList keys;
+    for (QAction* menu : window->menuBar()->actions()) {
+        keys << menu->text();
+        for (QAction* item : menu->menu()->actions()) {
+            if (!item->isSeparator())
+                keys << "  " + item->text() + " " + item->shortcut().toString();
+        }
+    }
+    EXPECT_EQ(keys, QStringList({"&File", "  &Select Directory Ctrl+O", "  S&can Directory F5",
+                                 "  Sa&ve Comments Ctrl+S", "  &Quit Ctrl+Q", "&Process",
+                                 "  Generate &Thumbnails Ctrl+T", "  &Force Thumbnails generation ",
+                                 "  Generate &HTML Ctrl+G", "  &Clean Project ", "F&TP", "  &Upload to FTP Ctrl+U",
+                                 "&Options", "  &Project Options Ctrl+,", "  &Global Options ", "&?",
+                                 "  &About F1"}));
+
+    // F5 scans what the root box holds; during the job no shortcut reaches a command.
+    const std::filesystem::path root = makeAlbum({"a.jpg"});
+    setRoot(root);
+    child<QAction>(*window, "scanDirectoryAction")->trigger();
+    EXPECT_FALSE(child<QAction>(*window, "scanDirectoryAction")->isEnabled());
+    EXPECT_FALSE(child<QAction>(*window, "saveCommentsAction")->isEnabled());
+    waitForJob();
+    EXPECT_EQ(stateLine(), "State: Scan completed");
+    EXPECT_TRUE(child<QAction>(*window, "scanDirectoryAction")->isEnabled());
+    EXPECT_TRUE(child<QAction>(*window, "saveCommentsAction")->isEnabled());
 }
 
 TEST_F(MainWindowTest, RecentRootsOfTheSettingsFileFillTheRootList)
