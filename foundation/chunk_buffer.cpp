@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "foundation/file_handle.h"
+
 namespace quorvane {
 
 namespace {
@@ -16,10 +18,6 @@ ChunkBuffer::Chunk makeChunk(int capacity)
     chunk.bytes = std::make_unique<char[]>(static_cast<std::size_t>(capacity));
     return chunk;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
@@ -94,7 +92,7 @@ void ChunkBuffer::consumeFront(int count)
 
 bool ChunkBuffer::loadFile(const std::filesystem::path& path)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    FileHandle file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return false;
     for (;;) {

@@ -7,16 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/file_handle.h"
+
 namespace quorvane {
 
 // Generated files are always created fresh: whatever stands at the name (a
 // symbolic link planted in a downloaded album, an old copy) is replaced,
 // never written through.
 
-struct StdioCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using StdioFile = std::unique_ptr<std::FILE, StdioCloser>;
+using StdioFile = FileHandle;
 
 // Removes the file or symbolic link that stands at path and creates a new
 // file there for binary writing; the open follows no link and takes no file

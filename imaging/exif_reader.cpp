@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/chunk_buffer.h"
+#include "foundation/file_handle.h"
 #include "foundation/format.h"
 #include "imaging/picture_format.h"
 #include "imaging/todays_decoders.h"
@@ -466,10 +467,6 @@ void scanForExif(HeadReader& reader, const ExifVisitor& visitor)
     }
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 std::span<const std::uint16_t> exifTagList()
@@ -517,7 +514,7 @@ void readExif(const std::filesystem::path& path, const ExifVisitor& visitor)
         parseTiffBlock(block.data(), block.size(), visitor);
         return;
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    FileHandle file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return;
     HeadReader reader([&file](char* into, std::size_t capacity) {

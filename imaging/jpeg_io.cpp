@@ -220,14 +220,6 @@ std::uint64_t decodePixelLimit()
     return kDefaultDecodePixelLimit;
 }
 
-bool closeFile(FileHandle& file)
-{
-    if (!file)
-        return false;
-    const bool clean = std::ferror(file.get()) == 0;
-    return std::fclose(file.release()) == 0 && clean;
-}
-
 JpegRowReader::JpegRowReader() = default;
 JpegRowReader::~JpegRowReader() = default;
 

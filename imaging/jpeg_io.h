@@ -5,24 +5,11 @@
 #include <memory>
 #include <string>
 
+#include "foundation/file_handle.h"
 #include "imaging/image.h"
 #include "imaging/row_source.h"
 
 namespace quorvane {
-
-// Owns a C stdio file and closes it when it goes out of scope.
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-inline FileHandle openFile(const std::string& path, const char* mode)
-{
-    return FileHandle(std::fopen(path.c_str(), mode));
-}
-
-// Closes the file now and reports whether everything buffered reached it.
-bool closeFile(FileHandle& file);
 
 // A header is cheap to forge: a few kilobytes may claim 65000 x 65000 pixels
 // and cost seconds of decoding. Pictures above this many pixels are refused:

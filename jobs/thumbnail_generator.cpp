@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "album/generated_names.h"
+#include "foundation/safe_files.h"
 #include "imaging/jpeg_io.h"
 #include "imaging/orientation.h"
 #include "imaging/picture_reader.h"
@@ -615,7 +616,7 @@ void ThumbnailGenerator::copySourcePicture(const AlbumPicture& picture)
         }
         copied = copied && std::ferror(in.get()) == 0;
     }
-    copied = closeFile(out) && copied;
+    copied = closeChecked(out) && copied;
     if (copied && std::rename(temporary.c_str(), destination.c_str()) == 0)
         return;
     std::remove(temporary.c_str());

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "album/album_tree.h"
+#include "foundation/file_handle.h"
 #include "options/project_options.h"
 #include "script/script_context.h"
 #include "script/substitution.h"
@@ -61,11 +62,6 @@ bool nameCannotExistHere(int error)
 {
     return error == ENAMETOOLONG || error == EILSEQ || error == EINVAL;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // The folder every file of the run must stay in once links are resolved.
 std::filesystem::path writeRoot(const ScriptContext& context)
@@ -196,7 +192,7 @@ ScriptStatus CopyFromSkinCommand::execute(ScriptContext& context)
     std::error_code error;
     if (!from || std::filesystem::is_directory(*from, error))
         return ScriptError::CannotRead;
-    File input(std::fopen(from->c_str(), "rb"));
+    FileHandle input(std::fopen(from->c_str(), "rb"));
     if (!input)
         return ScriptError::CannotRead;
     const std::optional<std::filesystem::path> to = destinationPath(context, destination);

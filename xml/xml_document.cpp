@@ -12,6 +12,7 @@
 
 #include "foundation/ascii.h"
 #include "foundation/safe_files.h"
+#include "foundation/file_handle.h"
 
 namespace quorvane {
 
@@ -26,13 +27,9 @@ std::string_view readName(const char* bytes, std::size_t from, std::size_t to)
     return std::string_view(bytes + from, std::min(to - from, kMaxReadNameLength));
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 bool readWholeFile(const std::filesystem::path& path, std::vector<char>& bytes)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    FileHandle file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return false;
     struct stat info {};
