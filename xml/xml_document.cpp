@@ -64,7 +64,61 @@ bool writeAll(int fd, const std::string& text)
     return true;
 }
 
+// The five predefined references are the only ones the files use.
+struct Reference {
+    std::string_view text;
+    char character;
+};
+constexpr Reference kReferences[] = {
+    {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''},
+};
+
+const Reference* referenceAt(std::string_view text, std::size_t at)
+{
+    for (const Reference& reference : kReferences) {
+        if (text.substr(at, reference.text.size()) == reference.text)
+            return &reference;
+    }
+    return nullptr;
+}
+
 }  // namespace
+
+std::string escapeAttributeValue(std::string_view value)
+{
+    std::string out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c == '"')
+            out += "&quot;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>' && i > 0 && value[i - 1] == '/')
+            out += "&gt;";  // "/>" would close the element
+        else if (c == '&' && referenceAt(value, i))
+            out += "&amp;";  // would otherwise be read back as a reference
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string decodeAttributeValue(std::string_view value)
+{
+    std::string out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const Reference* reference = value[i] == '&' ? referenceAt(value, i) : nullptr;
+        if (!reference) {
+            out += value[i];
+            continue;
+        }
+        out += reference->character;
+        i += reference->text.size() - 1;
+    }
+    return out;
+}
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
@@ -238,7 +292,7 @@ void XmlElement::writeElement(std::string& out, int depth) const
         out += ' ';
         out += attribute.name;
         out += "=\"";
-        out += attribute.value;
+        out += escapeAttributeValue(attribute.value);
         out += '"';
     }
     if (children.empty()) {
@@ -257,6 +311,7 @@ void XmlElement::writeElement(std::string& out, int depth) const
 int XmlDocument::load(const std::filesystem::path& path)
 {
     std::vector<char> bytes;
+    complete_ = false;
     if (!readWholeFile(path, bytes))
         return XmlCannotOpen;
     return parse(bytes.data(), bytes.size());
@@ -267,6 +322,7 @@ int XmlDocument::parse(const char* bytes, std::size_t size)
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     root_ = std::make_unique<XmlElement>(nullptr, "Root");
+    complete_ = false;
     XmlElement* current = root_.get();
     std::size_t tagStart = kNone;
     bool closingTag = false;
@@ -312,7 +368,7 @@ int XmlDocument::parse(const char* bytes, std::size_t size)
             if (valueStart == kNone) {
                 valueStart = i + 1;
             } else {
-                pending->value.assign(bytes + valueStart, i - valueStart);
+                pending->value = decodeAttributeValue(std::string_view(bytes + valueStart, i - valueStart));
                 current->attributes.append(std::move(pending));
                 valueStart = kNone;
             }
@@ -343,6 +399,8 @@ int XmlDocument::parse(const char* bytes, std::size_t size)
             break;
         }
     }
+    // Elements left open, or a tag or value cut off, mean the file ended early.
+    complete_ = current == root_.get() && tagStart == kNone && !pending && valueStart == kNone;
     return XmlOk;
 }
 

@@ -75,9 +75,21 @@ public:
     // Parses bytes as load does after reading the file.
     int parse(const char* bytes, std::size_t size);
 
+    // True when the last load or parse read every byte without an error and
+    // closed every element it opened: a file cut short is not complete.
+    bool complete() const { return complete_; }
+
 private:
     std::unique_ptr<XmlElement> root_;
+    bool complete_ = false;
 };
+
+// Attribute values are written with the characters that would end or break
+// them ("\"", "<", the ">" of "/>", and an "&" that starts a reference) as the
+// predefined references, and only those five references are decoded on
+// reading, so text written by earlier versions reads exactly as before.
+std::string escapeAttributeValue(std::string_view value);
+std::string decodeAttributeValue(std::string_view value);
 
 // atoi-style reading: leading blanks and a sign, digits up to the first other byte.
 int parseIntLikeAtoi(std::string_view text);

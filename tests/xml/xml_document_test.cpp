@@ -118,6 +118,46 @@ TEST(XmlWriter, APlantedLinkIsReplacedUnlessTheCallerFollowsIt)
     EXPECT_EQ(test::readFile(dir / "real.xml"), "<New/>\n");
 }
 
+TEST(XmlWriter, AnyValueSurvivesAndOldValuesReadAsBefore)
+{
+    XmlDocument document;
+    XmlElement* element = document.addTopLevelElement("E");
+    const std::string tricky = "say \"hi\" <b> a/>b &lt; &amp; Tom & Jerry\nline \xff";
+    element->addAttribute("v", tricky);
+    element->addAttribute("plain", "Tom & Jerry > 3 / 4");
+    std::string text;
+    element->writeElement(text, 0);
+    EXPECT_EQ(text, "<E v=\"say &quot;hi&quot; &lt;b> a/&gt;b &amp;lt; &amp;amp; Tom & Jerry\nline \xff\" "
+                    "plain=\"Tom & Jerry > 3 / 4\"/>\n");
+
+    XmlDocument again;
+    ASSERT_EQ(parseText(again, text), XmlOk);
+    EXPECT_TRUE(again.complete());
+    const XmlElement* read = again.findElement("E", false);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->findAttribute("v")->value, tricky);
+    EXPECT_EQ(read->findAttribute("plain")->value, "Tom & Jerry > 3 / 4");
+
+    // Only the five predefined references are decoded.
+    ASSERT_EQ(parseText(again, "<E v=\"&#34; &foo; &apos;&gt\"/>"), XmlOk);
+    EXPECT_EQ(again.findElement("E", false)->findAttribute("v")->value, "&#34; &foo; '&gt");
+}
+
+TEST(XmlReader, AFileCutShortIsNotComplete)
+{
+    XmlDocument document;
+    const std::string whole = "<A>\n\t<B n=\"1\"/>\n</A>\n";
+    ASSERT_EQ(parseText(document, whole), XmlOk);
+    EXPECT_TRUE(document.complete());
+    EXPECT_TRUE((parseText(document, ""), document.complete()));
+    for (std::size_t cut = 1; cut < whole.size() - 1; ++cut) {
+        ASSERT_EQ(parseText(document, whole.substr(0, cut)), XmlOk);
+        EXPECT_FALSE(document.complete()) << cut;
+    }
+    EXPECT_EQ(parseText(document, "<A \"x\"/>"), XmlSyntaxError);
+    EXPECT_FALSE(document.complete());
+}
+
 TEST(XmlReader, LoadResultsForMissingAndEmptyFiles)
 {
     test::TempDir dir;
