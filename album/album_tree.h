@@ -25,8 +25,19 @@ public:
     void setComment(std::string_view text) { comment.setText(text); }
     std::string_view commentText() { return comment.text(); }
 
+    // Whether the comment differs from what its comments file held when it
+    // was last read or written; only such comments override the file's own.
+    bool commentEdited() { return commentText() != storedComment; }
+    // Sets the comment as the file holds it.
+    void setStoredComment(std::string_view text)
+    {
+        setComment(text);
+        storedComment.assign(text);
+    }
+
     int isFile;
     ChunkBuffer comment{1024};
+    std::string storedComment;
 };
 
 class AlbumPicture : public AlbumNode {
@@ -76,6 +87,9 @@ public:
     List<AlbumDirectory> subdirectories;
     List<AlbumPicture> files;
     int mediaCount = 0;
+    // Its own "Comments.xml" could not be read completely: the comments shown
+    // are those read before the damage, and the file is never overwritten.
+    bool commentsDamaged = false;
     std::string name;
     std::string fullPath;
     std::string relativeDirectory;

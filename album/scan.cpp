@@ -54,7 +54,7 @@ private:
         AlbumDirectory* directory;
         std::vector<DirectoryEntry> entries;
         std::size_t next = 0;
-        StoredComments comments;
+        CommentsFile comments;
     };
 
     bool excluded(const std::string& path) const
@@ -84,7 +84,7 @@ bool TreeScanner::markEntered(const std::string& path)
 
 void TreeScanner::open(AlbumDirectory& directory)
 {
-    Frame frame{&directory, {}, 0, loadComments(directory.fullPath)};
+    Frame frame{&directory, {}, 0, readCommentsFile(directory.fullPath)};
     std::error_code error;
     if (!listDirectory(directory.fullPath, frame.entries, leftOut_) && leftOut_ && !stack_.empty()) {
         // Say why, rather than leave the folder out silently.
@@ -116,7 +116,7 @@ void TreeScanner::addEntry(Frame& frame, const DirectoryEntry& entry)
     auto picture = std::make_unique<AlbumPicture>(entry.name, directory.fullPath,
                                                   directory.relativeDirectory);
     picture->mediaKind = kind;
-    frame.comments.attach(*directory.appendFile(std::move(picture)));
+    directory.appendFile(std::move(picture));
     ++directory.mediaCount;
 }
 
@@ -124,12 +124,14 @@ void TreeScanner::addEntry(Frame& frame, const DirectoryEntry& entry)
 void TreeScanner::close()
 {
     AlbumDirectory* directory = stack_.back().directory;
+    // Every kept subdirectory has been settled by now, so names are matched
+    // against the complete listing.
+    applyStoredComments(stack_.back().comments, *directory, stack_.size() == 1);
     sortFiles(*directory, options_.sortMethod);
     stack_.pop_back();
     if (stack_.empty())
         return;
     Frame& parent = stack_.back();
-    parent.comments.attach(*directory);
     if (directory->mediaCount == 0)
         parent.directory->removeSubdirectory(directory);
     else

@@ -15,6 +15,26 @@ std::filesystem::path Project::optionsPath() const
     return joinPath(rootPath, kProjectOptionsFileName);
 }
 
+namespace {
+
+void reportDamagedComments(AlbumDirectory& root, StatusLog& log)
+{
+    int damaged = 0;
+    std::string first;
+    forEachDirectory(root, [&](AlbumDirectory& directory) {
+        if (directory.commentsDamaged && damaged++ == 0)
+            first = joinPath(directory.fullPath, kCommentsFileName);
+    });
+    if (damaged == 1)
+        log.postStatus("%s could not be read completely; its comments are shown as read so far and "
+                       "it will not be overwritten", first.c_str());
+    else if (damaged > 1)
+        log.postStatus("%d comments files could not be read completely (the first: %s); they will "
+                       "not be overwritten", damaged, first.c_str());
+}
+
+}  // namespace
+
 void runScanJob(Project& project, const std::string& rootText, GlobalOptions& globalOptions,
                 StatusLog& log, JobHost& host)
 {
@@ -32,7 +52,11 @@ void runScanJob(Project& project, const std::string& rootText, GlobalOptions& gl
 
     project.rootPath = rootText;
     project.options = std::make_unique<ProjectOptions>();
-    bool optionsLoaded = project.options->load(project.optionsPath());
+    project.optionsDamage.clear();
+    const ProjectOptions::FileState optionsState =
+        project.options->read(project.optionsPath(), project.optionsDamage);
+    bool optionsLoaded = optionsState == ProjectOptions::FileState::Read;
+    project.optionsDamaged = optionsState == ProjectOptions::FileState::Damaged;
 
     std::vector<std::string> leftOut;
     // A skin's own pictures, copied into an album generated in place, are
@@ -59,6 +83,13 @@ void runScanJob(Project& project, const std::string& rootText, GlobalOptions& gl
     }
     for (const std::string& entry : leftOut)
         log.postStatus("Warning: left out %s", entry.c_str());
+    if (project.root)
+        reportDamagedComments(*project.root, log);
+    if (project.optionsDamaged) {
+        // Never silently replaced by defaults: the file stays until the user agrees.
+        log.postStatus("%s could not be read completely (%s); it was left as it is",
+                       project.optionsPath().c_str(), project.optionsDamage.c_str());
+    }
 
     if (!optionsLoaded)
         host.projectOptionsCommand();
@@ -125,6 +156,21 @@ void takePendingComment(Project& project, JobHost& host)
         project.selectedNode->setComment(cutUtf8(*text, kMaxCommentLength));
 }
 
+bool reportCommentsSaveFailures(const CommentsSaveResult& result, StatusLog& log)
+{
+    if (result.refusals > 0) {
+        // A file read only in part would lose the rest if it were replaced.
+        log.postStatus("Comments NOT saved: %s could not be read completely (%s); it was left as it is",
+                       result.refusedFile.c_str(), result.refusedReason.c_str());
+    }
+    if (result.failures > 0) {
+        // Say where the comments were lost instead of claiming success.
+        log.postStatus("Comments NOT saved: cannot write %s/%s (%s)", result.failedDirectory.c_str(),
+                       kCommentsFileName, result.failureReason.c_str());
+    }
+    return result.ok();
+}
+
 bool runSaveCommentsJob(Project& project, StatusLog& log, JobHost& host)
 {
     if (!project.root) {
@@ -134,12 +180,8 @@ bool runSaveCommentsJob(Project& project, StatusLog& log, JobHost& host)
     takePendingComment(project, host);
     log.postStatus("Saving comments");
     const CommentsSaveResult result = saveComments(*project.root, project.root->name);
-    if (!result.ok()) {
-        // Say where the comments were lost instead of claiming success.
-        log.postStatus("Comments NOT saved: cannot write %s/%s", result.failedDirectory.c_str(),
-                       kCommentsFileName);
+    if (!reportCommentsSaveFailures(result, log))
         return false;
-    }
     log.postStatus("Comments saved");
     project.commentsModified = false;
     return true;

@@ -9,6 +9,7 @@
 namespace quorvane {
 
 class GlobalOptions;
+struct CommentsSaveResult;
 
 // The long operations shared by the desktop program and the command line.
 // They report through the status log, ask the host when they need an answer,
@@ -32,6 +33,9 @@ bool runSaveCommentsJob(Project& project, StatusLog& log, JobHost& host);
 // empty one (it would land in the current directory) and creates it when it
 // is missing. False, with the reason posted, when the job must not go on.
 bool prepareOutputFolder(const Project& project, StatusLog& log);
+
+// Posts why a comments save did not complete; true when it did.
+bool reportCommentsSaveFailures(const CommentsSaveResult& result, StatusLog& log);
 
 // Copies the comment being typed into the selected node.
 void takePendingComment(Project& project, JobHost& host);

@@ -19,6 +19,10 @@ struct Project {
     // Sticky: set when a comment was edited, cleared only by a successful save.
     bool commentsModified = false;
     AlbumNode* selectedNode = nullptr;
+    // "ProjectOptions.xml" exists but could not be read completely: it is
+    // kept until the user agrees to replace it.
+    bool optionsDamaged = false;
+    std::string optionsDamage;
 
     // The generation commands need options read from the file or confirmed.
     bool optionsValid() const { return options && options->loaded; }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "xml/xml_document.h"
 
@@ -211,7 +212,40 @@ bool ProjectOptions::load(const std::filesystem::path& path)
     const XmlElement* top = document.findElement("ProjectOptions", true);
     if (!top)
         return false;
+    readElements(*top);
+    loaded = 1;
+    return true;
+}
 
+ProjectOptions::FileState ProjectOptions::read(const std::filesystem::path& path, std::string& damage)
+{
+    XmlDocument document;
+    const int result = document.load(path);
+    if (result == XmlCannotOpen) {
+        std::error_code error;
+        if (std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::not_found)
+            return FileState::Missing;
+        damage = "cannot be read";
+        return FileState::Damaged;
+    }
+    const XmlElement* top = document.findElement("ProjectOptions", true);
+    if (result != XmlOk)
+        damage = "syntax error";
+    else if (!document.complete())
+        damage = "the file ends before its elements do";
+    else if (!top)
+        damage = "no \"ProjectOptions\" element";
+    if (top)
+        readElements(*top);
+    if (!damage.empty())
+        return FileState::Damaged;
+    loaded = 1;
+    return FileState::Read;
+}
+
+void ProjectOptions::readElements(const XmlElement& root)
+{
+    const XmlElement* top = &root;
     for (const Slot& slot : kFileLayout) {
         if (slot.number) {
             if (const XmlElement* element = top->findChild(slot.number->element, true))
@@ -243,8 +277,22 @@ bool ProjectOptions::load(const std::filesystem::path& path)
     loadWarnings = clampToLimits(*this);
     if (!skinName.empty() && !isPlainSkinName(skinName))
         loadWarnings.push_back(badSkinNameMessage(skinName));
-    loaded = 1;
-    return true;
+}
+
+std::string keepDamagedCopy(const std::filesystem::path& path)
+{
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::filesystem::path copy = path;
+    copy += std::string(".damaged-") + stamp;
+    std::error_code error;
+    // Never over an earlier copy: that one may be the only whole one.
+    if (!std::filesystem::copy_file(path, copy, std::filesystem::copy_options::none, error))
+        return {};
+    return copy.string();
 }
 
 bool ProjectOptions::save(const std::filesystem::path& path) const

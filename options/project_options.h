@@ -12,6 +12,8 @@
 
 namespace quorvane {
 
+class XmlElement;
+
 // File sorting methods, equal to the index in the options dialog's list.
 enum SortMethod : int {
     SortHardDriveOrder = 0,
@@ -36,6 +38,13 @@ public:
     // False (record unchanged) when the file cannot be read or holds no
     // "ProjectOptions" element; otherwise reads it and sets loaded.
     bool load(const std::filesystem::path& path);
+
+    enum class FileState { Missing, Read, Damaged };
+    // As load, but tells a missing file from one that exists and could not be
+    // read completely (unreadable, cut short, a syntax error, no
+    // "ProjectOptions" element). A damaged file's settings read before the
+    // damage are taken, loaded stays clear, and damage says what was wrong.
+    FileState read(const std::filesystem::path& path, std::string& damage);
     // Writes the file; a failure to write is answered with false.
     bool save(const std::filesystem::path& path) const;
 
@@ -89,6 +98,9 @@ public:
     // twice the size ("@2x"), for high-density screens. On for new projects,
     // off for files written before it existed.
     int highDensity = 1;
+
+private:
+    void readElements(const XmlElement& top);
 };
 
 // Text limits of the record's fields.
@@ -118,6 +130,10 @@ inline bool isAbsoluteDestination(std::string_view folder)
 {
     return !folder.empty() && folder.front() == '/';
 }
+
+// Copies a damaged file to "<name>.damaged-<date and time>" beside it before
+// it is replaced; answers the copy's path, or "" when no copy could be made.
+std::string keepDamagedCopy(const std::filesystem::path& path);
 
 // Text that would not survive a round trip through the settings file: the
 // reader ends a value at a double quote, starts a tag at "<" and closes an

@@ -111,10 +111,22 @@ TEST_F(ScanJob, SaveCommentsTakesTheTypedTextAndReportsFailures)
     project.selectedNode = project.root->subdirectories.first()->files.first();
     host.typedComment = "lost?";
     project.commentsModified = true;
-    std::filesystem::create_directory(dir / "Trip" / "Comments.xml");
+    std::filesystem::rename(dir / "Trip", dir / "Moved");
     EXPECT_FALSE(runSaveCommentsJob(project, log, host));
-    EXPECT_EQ(host.lines.back(),
-              "State: Comments NOT saved: cannot write " + (dir / "Trip").string() + "/Comments.xml");
+    EXPECT_EQ(host.lines.back(), "State: Comments NOT saved: cannot write " + (dir / "Trip").string() +
+                                     "/Comments.xml (cannot lock the folder: No such file or directory)");
+    EXPECT_TRUE(project.commentsModified);
+
+    // Nor does a file that could not be read completely count as saved.
+    std::filesystem::rename(dir / "Moved", dir / "Trip");
+    test::writeFile(dir / "Trip" / "Comments.xml", "<FilesComments>\n\t<Photo Name=\"b.jpg\"");
+    host.lines.clear();
+    EXPECT_FALSE(runSaveCommentsJob(project, log, host));
+    EXPECT_EQ(host.lines, (std::vector<std::string>{
+                              "State: Saving comments",
+                              "State: Comments NOT saved: " + (dir / "Trip").string() +
+                                  "/Comments.xml could not be read completely (the file ends before its "
+                                  "elements do); it was left as it is"}));
     EXPECT_TRUE(project.commentsModified);
 }
 

@@ -484,8 +484,9 @@ TEST_F(MainWindowTest, SaveCommentsWritesTheFilesOrSaysWhatFailed)
     select({"Trip", "b.jpg"});
     typeComment("lost?");
     child<QAction>(*window, "saveCommentsAction")->trigger();
-    EXPECT_EQ(stateLine().toStdString(),
-              "State: Comments NOT saved: cannot write " + root.string() + "/Trip/Comments.xml");
+    EXPECT_EQ(stateLine().toStdString(), "State: Comments NOT saved: " + root.string() +
+                                             "/Trip/Comments.xml could not be read completely (not a regular "
+                                             "file); it was left as it is");
     // The edit still counts as unsaved, so quitting asks.
     EXPECT_TRUE(commentEdit().document()->isModified());
     prompts.answers = {false};
