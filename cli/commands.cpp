@@ -109,6 +109,12 @@ std::optional<ParsedArguments> parseArguments(const Arguments& arguments,
     return parsed;
 }
 
+std::string damagedOptionsRefusal(const std::filesystem::path& path, const std::string& damage)
+{
+    return path.string() + " could not be read completely (" + damage +
+           "); it was left as it is: repair it, or remove it and run '" + kProgram + " init'";
+}
+
 bool isDirectory(const std::string& path)
 {
     std::error_code error;
@@ -130,6 +136,8 @@ struct Session {
             return failure("cannot read the album root " + root);
         globalOptions.load(globalOptionsPath());
         runScanJob(project, root, globalOptions, log, host);
+        if (project.optionsDamaged)
+            return failure(damagedOptionsRefusal(project.optionsPath(), project.optionsDamage));
         if (!project.root)
             return failure("no pictures or movies found in " + root);
         return ExitOk;
@@ -174,9 +182,9 @@ int runInit(const Arguments& arguments)
     Project project;
     project.rootPath = root;
     ProjectOptions options;
-    std::error_code error;
-    if (std::filesystem::exists(project.optionsPath(), error) && !options.load(project.optionsPath()))
-        return usageError("cannot read " + project.optionsPath().string());
+    std::string damage;
+    if (options.read(project.optionsPath(), damage) == ProjectOptions::FileState::Damaged)
+        return failure(damagedOptionsRefusal(project.optionsPath(), damage));
     for (const std::string& warning : options.loadWarnings)
         std::fprintf(stderr, "Warning: %s: %s\n", kProjectOptionsFileName, warning.c_str());
 
@@ -415,6 +423,18 @@ AlbumNode* findNode(AlbumDirectory& root, std::string_view relativePath)
     return directory;
 }
 
+// A comment file larger than this is refused rather than read.
+constexpr std::size_t kMaxCommentFileSize = 1u << 20;
+
+// Reads at most kMaxCommentFileSize bytes; false when there were more.
+bool readBounded(std::istream& in, std::string& text)
+{
+    text.resize(kMaxCommentFileSize + 1);
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text.size() <= kMaxCommentFileSize;
+}
+
 int runComment(const Arguments& arguments)
 {
     const auto parsed = parseArguments(arguments, {}, {"--file"}, 2, 3, "comment");
@@ -427,17 +447,21 @@ int runComment(const Arguments& arguments)
     std::string text;
     if (fromFile) {
         const std::string file = parsed->values("--file").back();
-        if (file == "-") {
-            text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        } else {
-            std::ifstream in(file, std::ios::binary);
+        std::ifstream in;
+        if (file != "-") {
+            in.open(file, std::ios::binary);
             if (!in)
                 return usageError("cannot read " + file);
-            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         }
+        if (!readBounded(file == "-" ? std::cin : in, text))
+            return usageError(file + " is larger than 1 MiB; a comment holds at most " +
+                              std::to_string(kMaxCommentLength) + " bytes");
     } else {
         text = parsed->positional[2];
     }
+    if (cutUtf8(text, kMaxCommentLength).size() < text.size())
+        return usageError("the comment is longer than " + std::to_string(kMaxCommentLength) +
+                          " bytes, the most a comment holds");
 
     Session session;
     if (const int status = session.scan(parsed->positional[0]); status != ExitOk)
@@ -446,11 +470,64 @@ int runComment(const Arguments& arguments)
     AlbumNode* node = findNode(*session.project.root, relativePath);
     if (!node)
         return usageError("'" + relativePath + "' is not a picture, movie or folder of the album");
-    if (node == session.project.root.get())
-        return usageError("the album root's own comment is not stored; comment its folders and pictures");
-    node->setComment(cutUtf8(text, kMaxCommentLength));
+    node->setComment(text);
     session.project.commentsModified = true;
     return runSaveCommentsJob(session.project, session.log, session.host) ? ExitOk : ExitJobFailed;
+}
+
+// Tabs, line ends, backslashes and other control bytes as escapes, so that
+// each orphaned comment stays on one line of three fields.
+std::string oneLineField(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+int orphanedComments(const ParsedArguments& parsed, Session& session)
+{
+    if (parsed.has("--orphans") == parsed.has("--prune"))
+        return usageError("give either --orphans or --prune");
+    AlbumDirectory& root = *session.project.root;
+    if (parsed.has("--orphans")) {
+        for (const OrphanedComment& orphan : findOrphanedComments(root)) {
+            std::string path = orphan.relativeDirectory.empty() ? std::string()
+                                                                : orphan.relativeDirectory.substr(1);
+            if (!orphan.name.empty())
+                path = path.empty() ? orphan.name : path + "/" + orphan.name;
+            std::printf("%s\t%s\t%s\n", orphan.kind.c_str(), oneLineField(path.empty() ? "." : path).c_str(),
+                        oneLineField(orphan.comment).c_str());
+        }
+        return ExitOk;
+    }
+    session.log.postStatus("Saving comments");
+    const CommentsSaveResult result = saveComments(root, root.name, OrphanedComments::Drop);
+    if (!reportCommentsSaveFailures(result, session.log))
+        return ExitJobFailed;
+    session.log.postStatus("%d orphaned comment(s) dropped", result.orphansDropped);
+    return ExitOk;
+}
+
+int runComments(const Arguments& arguments)
+{
+    return onScannedAlbum(arguments, {"--orphans", "--prune"}, {}, 1, "comments", orphanedComments);
 }
 
 int cleanAlbum(const ParsedArguments& parsed, Session& session)
@@ -577,9 +654,16 @@ const std::vector<Command>& commands()
          "album's index page.\n",
          runBuild},
         {"comment", "ROOT RELPATH (TEXT | --file FILE)", "set a comment and save the comments files",
-         "Sets the comment of the picture, movie or folder at RELPATH (relative to ROOT),\n"
-         "then saves the comments files as \"Save Comments\" does. FILE - reads standard input.\n",
+         "Sets the comment of the picture, movie or folder at RELPATH (relative to ROOT;\n"
+         "\".\" is the album root itself), then saves the comments files as \"Save Comments\"\n"
+         "does. FILE - reads standard input; a comment holds at most 10239 bytes.\n",
          runComment},
+        {"comments", "ROOT (--orphans | --prune)", "list or drop comments of entries the scan does not list",
+         "Comments of pictures and folders that the scan does not list (moved away, not\n"
+         "readable, names it skips) are kept in the comments files. --orphans lists them,\n"
+         "one a line: element (Photo, Dir or Folder), path relative to ROOT, comment, separated\n"
+         "by tabs, with tabs, line ends and backslashes escaped. --prune drops them.\n",
+         runComments},
         {"clean", "ROOT [--html] [--comments] [--thumbs] [--intermediates]",
          "delete generated files of a project without destination folder",
          "Deletes the chosen kinds of generated files from every folder of the album, as\n"

@@ -92,6 +92,97 @@ TEST_F(Cli, ControlBytesFromTheAlbumNeverReachTheTerminalRaw)
     EXPECT_EQ(thumbnails.err.find('\x07'), std::string::npos);
 }
 
+TEST_F(Cli, CommentCommandsRunAtOnceKeepEveryUpdate)
+{
+    constexpr int kWriters = 8;
+    for (int i = 0; i < kWriters; ++i)
+        test::writeFile(dir / "root" / ("p" + std::to_string(i) + ".jpg"), "x");
+    const std::string root = (dir / "root").string();
+    std::string script;
+    for (int i = 0; i < kWriters; ++i) {
+        const std::string n = std::to_string(i);
+        script += "(" + shellQuote(QUORVANE_CLI_PATH) + " comment " + shellQuote(root) + " p" + n + ".jpg c" + n +
+                  " 2>/dev/null; echo $? >" + shellQuote((dir / ("rc" + n)).string()) + ") & ";
+    }
+    script += "wait";
+    ASSERT_EQ(std::system(script.c_str()), 0);
+
+    const std::string written = test::readFile(dir / "root" / "Comments.xml");
+    for (int i = 0; i < kWriters; ++i) {
+        const std::string n = std::to_string(i);
+        EXPECT_EQ(test::readFile(dir / ("rc" + n)), "0\n");
+        // "c" and the digit, hex-encoded, with the closing NUL.
+        EXPECT_NE(written.find("Name=\"p" + n + ".jpg\" Comment=\"63" + std::to_string(30 + i) + "00\""),
+                  std::string::npos)
+            << written;
+    }
+}
+
+TEST_F(Cli, OrphanedCommentsAreKeptListedAndPruned)
+{
+    test::writeFile(dir / "root" / "a.jpg", "x");
+    test::writeFile(dir / "root" / "b\tc.jpg", "x");
+    const std::string root = (dir / "root").string();
+    ASSERT_EQ(cli({"comment", root, ".", "the album"}).exitCode, 0);
+    ASSERT_EQ(cli({"comment", root, "b\tc.jpg", "line\nbreak"}).exitCode, 0);
+    std::filesystem::rename(dir / "root" / "b\tc.jpg", dir / "b\tc.jpg");
+    ASSERT_EQ(cli({"comment", root, "a.jpg", "still here"}).exitCode, 0);
+
+    CliRun listed = cli({"comments", root, "--orphans"});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(listed.out, "Photo\tb\\tc.jpg\tline\\nbreak\n");
+    EXPECT_NE(cli({"scan", root}).out.find("root/ (1)  -- the album\n"), std::string::npos);
+
+    CliRun pruned = cli({"comments", root, "--prune"});
+    EXPECT_EQ(pruned.exitCode, 0) << pruned.err;
+    EXPECT_NE(pruned.err.find("State: 1 orphaned comment(s) dropped"), std::string::npos);
+    EXPECT_EQ(cli({"comments", root, "--orphans"}).out, "");
+    EXPECT_EQ(test::readFile(dir / "root" / "Comments.xml"),
+              "<FilesComments>\n"
+              "\t<Photo Name=\"a.jpg\" Comment=\"7374696c6c206865726500\"/>\n"
+              "\t<Folder Comment=\"74686520616c62756d00\"/>\n"
+              "</FilesComments>\n");
+    EXPECT_EQ(cli({"comments", root}).exitCode, 2);
+}
+
+TEST_F(Cli, DamagedFilesAndOversizedCommentsAreRefused)
+{
+    test::writeFile(dir / "root" / "a.jpg", "x");
+    test::writeFile(dir / "root" / "b.jpg", "x");
+    const std::string root = (dir / "root").string();
+    const std::string damaged = "<FilesComments>\n\t<Photo Name=\"a.jpg\" Comment=\"6100\"/>\n\t<Photo Name";
+    test::writeFile(dir / "root" / "Comments.xml", damaged);
+    CliRun refused = cli({"comment", root, "b.jpg", "new"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("State: Comments NOT saved: " + root +
+                               "/Comments.xml could not be read completely (the file ends before its "
+                               "elements do); it was left as it is\n"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(refused.err.find("Comments saved"), std::string::npos);
+    EXPECT_EQ(test::readFile(dir / "root" / "Comments.xml"), damaged);
+    std::filesystem::remove(dir / "root" / "Comments.xml");
+
+    test::writeFile(dir / "big", std::string((1u << 20) + 1, 'x'));
+    CliRun big = cli({"comment", root, "a.jpg", "--file", (dir / "big").string()});
+    EXPECT_EQ(big.exitCode, 2);
+    EXPECT_NE(big.err.find("is larger than 1 MiB"), std::string::npos);
+    CliRun longer = cli({"comment", root, "a.jpg", std::string(10240, 'y')});
+    EXPECT_EQ(longer.exitCode, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir / "root" / "Comments.xml"));
+
+    const std::string options = "<ProjectOptions Version=\"1\">\n\t<ThumbWidth n=\"320\"/>\n";
+    test::writeFile(dir / "root" / "ProjectOptions.xml", options);
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"init", root}, {"scan", root}, {"comment", root, "a.jpg", "x"}}) {
+        CliRun run = cli(command);
+        EXPECT_EQ(run.exitCode, 1) << command[0];
+        EXPECT_NE(run.err.find(root + "/ProjectOptions.xml could not be read completely"), std::string::npos)
+            << run.err;
+    }
+    EXPECT_EQ(test::readFile(dir / "root" / "ProjectOptions.xml"), options);
+}
+
 TEST_F(Cli, BrokenSkinFailsWithItsParseLine)
 {
     writePicture(dir / "root" / "a.jpg");
