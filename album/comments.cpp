@@ -19,13 +19,8 @@ namespace quorvane {
 
 namespace {
 
-constexpr char kTopElement[] = "FilesComments";
-constexpr char kPhotoElement[] = "Photo";
-constexpr char kDirElement[] = "Dir";
-// The album root's own comment, which has no parent file to live in.
-constexpr char kFolderElement[] = "Folder";
-constexpr char kNameAttribute[] = "Name";
-constexpr char kCommentAttribute[] = "Comment";
+using namespace comments_file;
+
 
 class FileDescriptor {
 public:
@@ -279,6 +274,7 @@ namespace quorvane {
 
 std::vector<OrphanedComment> findOrphanedComments(AlbumDirectory& root)
 {
+    using comments_file::kNameAttribute;
     std::vector<OrphanedComment> found;
     forEachDirectory(root, [&](AlbumDirectory& directory) {
         const CommentsFile file = readCommentsFile(directory.fullPath);

@@ -13,6 +13,17 @@ class AlbumNode;
 
 inline constexpr char kCommentsFileName[] = "Comments.xml";
 
+// Element and attribute names of the file.
+namespace comments_file {
+inline constexpr char kTopElement[] = "FilesComments";
+inline constexpr char kPhotoElement[] = "Photo";
+inline constexpr char kDirElement[] = "Dir";
+// The album root's own comment, which has no parent file to live in.
+inline constexpr char kFolderElement[] = "Folder";
+inline constexpr char kNameAttribute[] = "Name";
+inline constexpr char kCommentAttribute[] = "Comment";
+}  // namespace comments_file
+
 // Larger comments files are taken as damaged rather than read into memory.
 inline constexpr std::size_t kMaxCommentsFileSize = 64u << 20;
 

@@ -14,12 +14,8 @@ namespace quorvane {
 
 namespace {
 
-constexpr char kTopElement[] = "FilesComments";
-constexpr char kPhotoElement[] = "Photo";
-constexpr char kDirElement[] = "Dir";
-constexpr char kFolderElement[] = "Folder";
-constexpr char kNameAttribute[] = "Name";
-constexpr char kCommentAttribute[] = "Comment";
+using namespace comments_file;
+
 
 // An advisory lock on a directory, held while its comments file is re-read,
 // merged and replaced, so that two programs saving at once (the command line,

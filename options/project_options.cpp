@@ -348,10 +348,6 @@ bool setOptionByElementName(ProjectOptions& options, std::string_view element,
                         " characters";
                 return false;
             }
-            if (!survivesSettingsFile(value)) {
-                error = std::string(element) + " cannot hold a double quote, '<' or '/>'";
-                return false;
-            }
             if (slot.text == &kSkin && !value.empty() && !isPlainSkinName(value)) {
                 error = badSkinNameMessage(value);
                 return false;
@@ -482,12 +478,6 @@ bool isPlainSkinName(std::string_view name)
 std::string badSkinNameMessage(std::string_view name)
 {
     return "The skin name '" + std::string(name) + "' is not the name of a folder in Skins";
-}
-
-bool survivesSettingsFile(std::string_view text)
-{
-    return text.find('"') == std::string_view::npos && text.find('<') == std::string_view::npos &&
-           text.find("/>") == std::string_view::npos;
 }
 
 }  // namespace quorvane

@@ -135,14 +135,9 @@ inline bool isAbsoluteDestination(std::string_view folder)
 // it is replaced; answers the copy's path, or "" when no copy could be made.
 std::string keepDamagedCopy(const std::filesystem::path& path);
 
-// Text that would not survive a round trip through the settings file: the
-// reader ends a value at a double quote, starts a tag at "<" and closes an
-// element at "/>".
-bool survivesSettingsFile(std::string_view text);
-
 // Sets the field stored under a "ProjectOptions.xml" element name ("ThumbWidth",
 // "Skin", "OutputFolder", ...) from text. Numbers must be whole decimal
-// numbers; texts must fit their field and survive the file. On failure the
+// numbers; texts must fit their field. On failure the
 // record is unchanged and error says why.
 bool setOptionByElementName(ProjectOptions& options, std::string_view element,
                             std::string_view value, std::string& error);

@@ -45,8 +45,6 @@ std::optional<std::string> setSkinParameter(ScriptVariable& variable, std::strin
     case VarString:
         if (value.size() > kMaxTextLength)
             return variable.name() + " holds at most 254 characters";
-        if (!survivesSettingsFile(value))
-            return variable.name() + " cannot hold a double quote, '<' or '/>'";
         variable.setText(value);
         return std::nullopt;
     default:

@@ -368,15 +368,30 @@ void MainWindow::foldCommentModification()
 
 std::optional<std::string> MainWindow::pendingComment() const
 {
+    // Only typing changes a comment: text merely shown is never copied back,
+    // so a long comment is not cut and its line ends stay as stored.
+    if (!commentEdit_->document()->isModified())
+        return std::nullopt;
     return commentEdit_->toPlainText().toStdString();
+}
+
+void MainWindow::showStoredComment()
+{
+    AlbumNode* node = project_.selectedNode;
+    if (!node || commentEdit_->document()->isModified())
+        return;
+    const QString text = displayText(node->commentText());
+    if (commentEdit_->toPlainText() != text) {
+        commentEdit_->setPlainText(text);
+        commentEdit_->document()->setModified(false);
+    }
 }
 
 void MainWindow::onTreeSelectionChanged(AlbumNode* oldNode, AlbumNode* newNode)
 {
     if (oldNode) {
-        // Written back whether or not it was edited, cut to what the box holds.
-        const std::string text = commentEdit_->toPlainText().toStdString();
-        oldNode->setComment(cutUtf8(text, kMaxCommentLength));
+        if (const std::optional<std::string> text = pendingComment())
+            oldNode->setComment(cutUtf8(*text, kMaxCommentLength));
     }
     project_.selectedNode = newNode;
     if (newNode) {

@@ -116,6 +116,8 @@ private:
     void fillRootList();
     void onTreeSelectionChanged(AlbumNode* oldNode, AlbumNode* newNode);
     void foldCommentModification();
+    // Shows the selected node's comment again unless the user is typing.
+    void showStoredComment();
     void showProcessingWindow();
     void closeProcessingWindow();
     void runJob(WorkerJob job, const std::string& rootText);

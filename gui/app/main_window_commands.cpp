@@ -81,6 +81,8 @@ void MainWindow::saveComments()
 {
     if (runSaveCommentsJob(project_, log_, host_))
         commentEdit_->document()->setModified(false);
+    // The save may have brought in another program's newer text.
+    showStoredComment();
 }
 
 void MainWindow::forceThumbnails()
@@ -131,6 +133,22 @@ void MainWindow::projectOptionsCommand()
 void MainWindow::saveProjectOptions()
 {
     const std::filesystem::path path = project_.optionsPath();
+    if (project_.optionsDamaged) {
+        const QString question =
+            QStringLiteral("%1 could not be read completely (%2).\n"
+                           "Replace it with these settings? A copy of it is kept beside it.")
+                .arg(QString::fromStdString(path.string()), QString::fromStdString(project_.optionsDamage));
+        if (!prompts_.askYesNo(this, QStringLiteral("Please confirm"), question, MessageIcon::Warning)) {
+            log_.postStatus("Project options NOT saved: %s was left as it is", path.c_str());
+            return;
+        }
+        const std::string copy = keepDamagedCopy(path);
+        if (copy.empty()) {
+            log_.postStatus("Project options NOT saved: cannot keep a copy of %s", path.c_str());
+            return;
+        }
+        project_.optionsDamaged = false;
+    }
     // Without the file the next scan would ask for the options again.
     if (!project_.options->save(path))
         log_.postStatus("Project options NOT saved: cannot write %s", path.c_str());

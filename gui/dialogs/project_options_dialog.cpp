@@ -364,30 +364,6 @@ bool ProjectOptionsDialog::checkDestination()
     return true;
 }
 
-bool ProjectOptionsDialog::checkSettingsFileTexts()
-{
-    // The options file stores these texts unescaped; one that the reader would
-    // cut short is refused here instead of spoiling the file.
-    const std::pair<QString, QString> texts[] = {
-        {QStringLiteral("skin name"), skinCombo_->currentText()},
-        {QStringLiteral("destination path"), outputFolder_->text()},
-        {QStringLiteral("FTP address"), ftpServer_->text()},
-        {QStringLiteral("FTP login"), ftpLogin_->text()},
-        {QStringLiteral("FTP password"), ftpPassword_->text()},
-        {QStringLiteral("FTP path"), ftpPath_->text()},
-    };
-    for (const auto& [field, text] : texts) {
-        if (!survivesSettingsFile(text.toStdString())) {
-            prompts_.message(
-                this, QStringLiteral("Error"),
-                QStringLiteral("The %1 cannot contain a double quote (\"), \"<\" or \"/>\".").arg(field),
-                MessageIcon::Error);
-            return false;
-        }
-    }
-    return true;
-}
-
 void ProjectOptionsDialog::storeControls()
 {
     if (skinCombo_->count() > 0)
@@ -428,7 +404,7 @@ void ProjectOptionsDialog::storeControls()
 
 void ProjectOptionsDialog::accept()
 {
-    if (!checkDestination() || !checkSettingsFileTexts())
+    if (!checkDestination())
         return;
     storeControls();
     edited_.loaded = 1;

@@ -45,7 +45,6 @@ private:
 
     void showRecord(const ProjectOptions& options);
     bool checkDestination();
-    bool checkSettingsFileTexts();
     void storeControls();
     void applyEnablingRule();
     void showDerivedSize();

@@ -257,7 +257,11 @@ TEST_F(Cli, SkinParametersAreListedSetAndForgotten)
 
     EXPECT_EQ(cli({"-C", work, "skin-params", root, "--set", "Accent=blue"}).exitCode, 2);
     EXPECT_EQ(cli({"-C", work, "skin-params", root, "--set", "Columns=-1"}).exitCode, 2);
-    EXPECT_EQ(cli({"-C", work, "skin-params", root, "--set", "Title=a\"b"}).exitCode, 2);
+    // Quotes and tags are kept through the settings file.
+    CliRun quoted = cli({"-C", work, "skin-params", root, "--set", "Title=a\"b<c/>"});
+    EXPECT_EQ(quoted.exitCode, 0) << quoted.err;
+    EXPECT_EQ(quoted.out, "Accent\t1\t00a0ff\nColumns\t0\t4\nTitle\t2\ta\"b<c/>\n");
+    EXPECT_EQ(cli({"-C", work, "skin-params", root}).out, quoted.out);
 
     CliRun reset = cli({"-C", work, "skin-params", root, "--default"});
     ASSERT_EQ(reset.exitCode, 0);

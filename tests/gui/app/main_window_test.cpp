@@ -221,6 +221,49 @@ TEST_F(MainWindowTest, EnablingFollowsTheScanAndTheProjectOptions)
     EXPECT_EQ(stored.outputFolder, destination);
 }
 
+TEST_F(MainWindowTest, ADamagedOptionsFileIsReplacedOnlyWhenTheUserAgrees)
+{
+    const std::filesystem::path root = makeAlbum({"a.jpg"}, false);
+    const std::filesystem::path file = root / kProjectOptionsFileName;
+    const std::string damaged =
+        "<ProjectOptions Version=\"1\">\n\t<UseDestPath n=\"0\"/>\n\t<ThumbWidth n=\"320\"/>\n\t<ThumbHei";
+    test::writeFile(file, damaged);
+    open();
+
+    // The dialog shows what could be read; replacing the file needs a Yes.
+    test::whenModalOpens<ProjectOptionsDialog>([&](ProjectOptionsDialog& dialog) {
+        EXPECT_EQ(stateLine().toStdString(), "State: " + file.string() +
+                                                 " could not be read completely (the file ends before its "
+                                                 "elements do); it was left as it is");
+        EXPECT_EQ(child<QLineEdit>(dialog, "thumbWidth")->text(), "320");
+        prompts.answers = {false};
+        click(dialog, "okButton");
+    });
+    scan(root);
+    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_EQ(prompts.shown.back().title, "Please confirm");
+    EXPECT_TRUE(prompts.shown.back().text.contains(QStringLiteral("could not be read completely")));
+    EXPECT_EQ(test::readFile(file), damaged);
+    EXPECT_EQ(stateLine().toStdString(), "State: Project options NOT saved: " + file.string() + " was left as it is");
+
+    test::whenModalOpens<ProjectOptionsDialog>([&](ProjectOptionsDialog& dialog) {
+        prompts.answers = {true};
+        click(dialog, "okButton");
+    });
+    click(*window, "projectOptionsButton");
+    ProjectOptions stored;
+    ASSERT_TRUE(stored.load(file));
+    EXPECT_EQ(stored.thumbWidth, 320);
+    int copies = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(root)) {
+        if (entry.path().filename().string().starts_with("ProjectOptions.xml.damaged-")) {
+            EXPECT_EQ(test::readFile(entry.path()), damaged);
+            ++copies;
+        }
+    }
+    EXPECT_EQ(copies, 1);
+}
+
 TEST_F(MainWindowTest, ScanOfARootWithoutMediaLeavesTheJobCommandsGreyed)
 {
     const std::filesystem::path root = makeAlbum({"notes.txt", "Empty/readme.txt"});
@@ -351,11 +394,22 @@ TEST_F(MainWindowTest, SelectionWritesTheCommentBackIntoThePreviousEntry)
     ASSERT_EQ(a->fileName, "a.jpg");
     EXPECT_EQ(a->commentText(), "Hello");
 
-    // Written back even without typing, and cut to the edit box's limit.
+    // A long comment only shown is kept whole, with its line ends as stored.
+    select({"a.jpg"});
+    auto* b = window->project().root->files.last();
+    const std::string stored = std::string(10300, 's') + "\r\n";
+    b->setStoredComment(stored);
+    select({"b.jpg"});
+    select({"a.jpg"});
+    EXPECT_EQ(b->commentText(), stored);
+    EXPECT_FALSE(b->commentEdited());
+
+    // An edited one is cut to the edit box's limit.
+    select({"b.jpg"});
     commentEdit().setPlainText(QString(10300, QLatin1Char('x')));
+    commentEdit().document()->setModified(true);
     select({"a.jpg"});
     EXPECT_EQ(commentEdit().toPlainText(), "Hello");
-    auto* b = window->project().root->files.last();
     EXPECT_EQ(b->commentText(), std::string(kMaxCommentLength, 'x'));
     select({"b.jpg"});
     EXPECT_EQ(commentEdit().toPlainText().size(), 10239);
@@ -374,8 +428,9 @@ TEST_F(MainWindowTest, CommentsInASingleByteEncodingKeepTheirLetters)
     EXPECT_EQ(commentEdit().toPlainText(), QString::fromUtf8("caf\xc3\xa9"));
     select({"b.jpg"});
     EXPECT_EQ(commentEdit().toPlainText(), QString::fromUtf8("caf\xc3\xa9"));
+    // Only shown, not typed: the stored bytes stay as they are.
     select({"a.jpg"});
-    EXPECT_EQ(window->project().root->files.last()->commentText(), "caf\xc3\xa9");
+    EXPECT_EQ(window->project().root->files.last()->commentText(), "caf\xe9");
 }
 
 TEST_F(MainWindowTest, DroppedEntriesFillTheRootOrAreRefused)
@@ -612,17 +667,19 @@ TEST_F(MainWindowTest, CleanProjectOpensItsDialogForASourceFolderProject)
 
 TEST_F(MainWindowTest, OptionsThatCannotBeWrittenAreReported)
 {
-    // A folder in the way of the options file: nothing to read, nothing written.
+    // A folder in the way of the options file: it cannot be read, copied or replaced.
     const std::filesystem::path root = makeAlbum({"a.jpg"}, false);
     std::filesystem::create_directories(root / kProjectOptionsFileName);
     open();
-    test::whenModalOpens<ProjectOptionsDialog>([](ProjectOptionsDialog& dialog) {
+    test::whenModalOpens<ProjectOptionsDialog>([this](ProjectOptionsDialog& dialog) {
         click(dialog, "useDestPath");
+        prompts.answers = {true};
         click(dialog, "okButton");
     });
     scan(root);
-    EXPECT_EQ(stateLine().toStdString(),
-              "State: Project options NOT saved: cannot write " + (root / kProjectOptionsFileName).string());
+    EXPECT_EQ(stateLine().toStdString(), "State: Project options NOT saved: cannot keep a copy of " +
+                                             (root / kProjectOptionsFileName).string());
+    EXPECT_TRUE(std::filesystem::is_directory(root / kProjectOptionsFileName));
     // The options hold for this session all the same.
     expectEnabling(true, true);
 }

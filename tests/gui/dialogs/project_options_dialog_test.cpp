@@ -296,34 +296,20 @@ TEST_F(ProjectOptionsDialogTest, DefaultsShowTheValuesOfANewProject)
     EXPECT_EQ(dialog->edited().thumbWidth, 1);
 }
 
-TEST_F(ProjectOptionsDialogTest, TextsTheOptionsFileCannotHoldAreRefused)
+TEST_F(ProjectOptionsDialogTest, TextsWithQuotesAndTagsAreAccepted)
 {
     ProjectOptions options;
     options.useDestPath = 0;
     auto dialog = open(options);
-    const std::pair<const char*, QString> cases[] = {
-        {"ftpLogin", QStringLiteral("my\"name")},
-        {"ftpServer", QStringLiteral("<host>")},
-        {"outputFolder", QStringLiteral("/a/>b")},
-        {"ftpPassword", QStringLiteral("pa\"ss")},
-    };
-    for (const auto& [edit, text] : cases) {
-        prompts.shown.clear();
-        type(*dialog, edit, text);
-        click(*dialog, "okButton");
-        ASSERT_EQ(prompts.shown.size(), 1u) << edit;
-        EXPECT_EQ(prompts.shown[0].title, "Error");
-        EXPECT_TRUE(prompts.shown[0].text.contains(QStringLiteral("cannot contain a double quote"))) << edit;
-        EXPECT_TRUE(dialog->isVisible());
-        EXPECT_EQ(dialog->edited().loaded, 0);
-        type(*dialog, edit, "");
-    }
-    // "/" and ">" apart are harmless.
-    prompts.shown.clear();
-    type(*dialog, "outputFolder", "/a/b>c");
+    type(*dialog, "ftpLogin", QStringLiteral("my\"name"));
+    type(*dialog, "ftpServer", QStringLiteral("<host>"));
+    type(*dialog, "outputFolder", QStringLiteral("/a/>b"));
     click(*dialog, "okButton");
     EXPECT_TRUE(prompts.shown.empty());
-    EXPECT_EQ(dialog->edited().outputFolder, "/a/b>c");
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->edited().ftpLogin, "my\"name");
+    EXPECT_EQ(dialog->edited().ftpServerName, "<host>");
+    EXPECT_EQ(dialog->edited().outputFolder, "/a/>b");
 }
 
 TEST_F(ProjectOptionsDialogTest, FolderBrowserFillsTheDestinationPath)
