@@ -475,32 +475,6 @@ int runComment(const Arguments& arguments)
     return runSaveCommentsJob(session.project, session.log, session.host) ? ExitOk : ExitJobFailed;
 }
 
-// Tabs, line ends, backslashes and other control bytes as escapes, so that
-// each orphaned comment stays on one line of three fields.
-std::string oneLineField(std::string_view text)
-{
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (byte < 0x20 || byte == 0x7f) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 int orphanedComments(const ParsedArguments& parsed, Session& session)
 {
     if (parsed.has("--orphans") == parsed.has("--prune"))
@@ -512,8 +486,9 @@ int orphanedComments(const ParsedArguments& parsed, Session& session)
                                                                 : orphan.relativeDirectory.substr(1);
             if (!orphan.name.empty())
                 path = path.empty() ? orphan.name : path + "/" + orphan.name;
-            std::printf("%s\t%s\t%s\n", orphan.kind.c_str(), oneLineField(path.empty() ? "." : path).c_str(),
-                        oneLineField(orphan.comment).c_str());
+            // Control bytes (tabs and line ends too) as \xHH keep one comment a line.
+            std::printf("%s\t%s\t%s\n", terminalSafe(orphan.kind).c_str(),
+                        terminalSafe(path.empty() ? "." : path).c_str(), terminalSafe(orphan.comment).c_str());
         }
         return ExitOk;
     }
@@ -662,7 +637,7 @@ const std::vector<Command>& commands()
          "Comments of pictures and folders that the scan does not list (moved away, not\n"
          "readable, names it skips) are kept in the comments files. --orphans lists them,\n"
          "one a line: element (Photo, Dir or Folder), path relative to ROOT, comment, separated\n"
-         "by tabs, with tabs, line ends and backslashes escaped. --prune drops them.\n",
+         "by tabs, with control bytes shown as \\xHH. --prune drops them.\n",
          runComments},
         {"clean", "ROOT [--html] [--comments] [--thumbs] [--intermediates]",
          "delete generated files of a project without destination folder",

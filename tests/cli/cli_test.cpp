@@ -130,7 +130,7 @@ TEST_F(Cli, OrphanedCommentsAreKeptListedAndPruned)
 
     CliRun listed = cli({"comments", root, "--orphans"});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
-    EXPECT_EQ(listed.out, "Photo\tb\\tc.jpg\tline\\nbreak\n");
+    EXPECT_EQ(listed.out, "Photo\tb\\x09c.jpg\tline\\x0abreak\n");
     EXPECT_NE(cli({"scan", root}).out.find("root/ (1)  -- the album\n"), std::string::npos);
 
     CliRun pruned = cli({"comments", root, "--prune"});
