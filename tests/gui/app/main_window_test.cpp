@@ -321,6 +321,7 @@ TEST_F(MainWindowTest, RescanKeepsTheSelectionExpandsTheRootAndMarksCommentedEnt
     // Typing a comment marks the entry once the selection moves on.
     tree().setCurrentItem(item({"Trip", "b.jpg"}));
     commentEdit().setPlainText(QStringLiteral("Bridge"));
+    commentEdit().document()->setModified(true);  // as typing does
     tree().setCurrentItem(item({"a.jpg"}));
     EXPECT_TRUE(item({"Trip", "b.jpg"})->font(0).bold());
 
