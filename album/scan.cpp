@@ -19,11 +19,6 @@ namespace quorvane {
 
 namespace {
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
-}
-
 // Identity of a directory on disk, so that one reached again through a
 // symbolic link is not entered twice.
 struct DirectoryIdentity {
@@ -178,7 +173,7 @@ int classifyFile(std::string_view fileName, bool todaysFormats)
     if (isTodaysFormat(format))
         return todaysFormats ? MediaPicture : MediaNone;
     for (std::string_view movie : {".mpg", ".mpeg", ".avi", ".wmv"}) {
-        if (startsWithIgnoringCase(extension, movie))
+        if (startsWithIgnoringAsciiCase(extension, movie))
             return MediaMovie;
     }
     return MediaNone;

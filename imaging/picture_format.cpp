@@ -6,22 +6,6 @@ namespace quorvane {
 
 namespace {
 
-bool equalIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
-bool beginsIgnoringCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && equalIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 std::string_view extensionOf(std::string_view fileName)
 {
     const std::size_t dot = fileName.rfind('.');
@@ -43,10 +27,10 @@ constexpr Extension kTodaysExtensions[] = {
 PictureFormat pictureFormatOf(std::string_view fileName)
 {
     const std::string_view extension = extensionOf(fileName);
-    if (beginsIgnoringCase(extension, ".jpg") || beginsIgnoringCase(extension, ".jpeg"))
+    if (startsWithIgnoringAsciiCase(extension, ".jpg") || startsWithIgnoringAsciiCase(extension, ".jpeg"))
         return PictureFormat::Jpeg;
     for (const Extension& known : kTodaysExtensions) {
-        if (equalIgnoringCase(extension, known.text))
+        if (equalsIgnoringAsciiCase(extension, known.text))
             return known.format;
     }
     return PictureFormat::Unknown;
@@ -54,7 +38,7 @@ PictureFormat pictureFormatOf(std::string_view fileName)
 
 bool browsersShow(std::string_view fileName)
 {
-    return pictureFormatOf(fileName) != PictureFormat::Heif || equalIgnoringCase(extensionOf(fileName), ".avif");
+    return pictureFormatOf(fileName) != PictureFormat::Heif || equalsIgnoringAsciiCase(extensionOf(fileName), ".avif");
 }
 
 std::string_view generatedNameSuffix(std::string_view fileName)

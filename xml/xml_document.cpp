@@ -1,11 +1,8 @@
 #include "xml/xml_document.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <system_error>
 #include <vector>
@@ -46,21 +43,6 @@ bool readWholeFile(const std::filesystem::path& path, std::vector<char>& bytes)
     if (std::ferror(file.get()))
         return false;
     bytes.resize(got);  // the file may have shrunk meanwhile
-    return true;
-}
-
-bool writeAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t step = ::write(fd, text.data() + done, text.size() - done);
-        if (step < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(step);
-    }
     return true;
 }
 
@@ -118,17 +100,6 @@ std::string decodeAttributeValue(std::string_view value)
         i += reference->text.size() - 1;
     }
     return out;
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    }
-    return true;
 }
 
 int parseIntLikeAtoi(std::string_view text)
@@ -421,17 +392,8 @@ int XmlDocument::save(const std::filesystem::path& path, bool followLink) const
             return XmlCannotOpen;
     }
 
-    const std::filesystem::path temporary = temporaryBeside(target);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return XmlCannotOpen;
-    const bool written = writeAll(fd, text);
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return XmlCannotOpen;
-    }
-    return XmlOk;
+    std::string reason;
+    return replaceFileContents(target, text, reason) ? XmlOk : XmlCannotOpen;
 }
 
 XmlElement* XmlDocument::findElement(std::string_view elementName, bool recursive) const

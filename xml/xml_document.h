@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/ascii.h"
 #include "foundation/chunk_buffer.h"
 #include "foundation/object_list.h"
 
@@ -93,7 +94,5 @@ std::string decodeAttributeValue(std::string_view value);
 
 // atoi-style reading: leading blanks and a sign, digits up to the first other byte.
 int parseIntLikeAtoi(std::string_view text);
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace quorvane
