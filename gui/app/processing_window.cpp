@@ -25,10 +25,8 @@ ProcessingWindow::ProcessingWindow(QWidget* owner)
     layout->addWidget(label);
     layout->addWidget(bar_);
     layout->addWidget(count_);
-    clearProgress();
     // The described size is the least; the count and bar need their rows.
     const QSize size = dialogUnits(*this, 187, 14);
-    bar_->show();
     count_->setText(QStringLiteral("0"));
     setFixedSize(size.width(), std::max(size.height(), layout->sizeHint().height()));
     clearProgress();

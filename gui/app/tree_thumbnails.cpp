@@ -4,7 +4,6 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPixmap>
-#include <QThreadPool>
 #include <QTreeWidgetItem>
 
 #include "album/album_tree.h"
@@ -29,24 +28,14 @@ QImage readScaled(const QString& path, QSize box)
 
 }  // namespace
 
-// The reads run on a pool of their own, so that waiting for them never waits
-// for unrelated work of the global pool.
-class TreeThumbnails::Reads {
-public:
-    Reads() { pool.setMaxThreadCount(1); }
-    QThreadPool pool;
-};
-
-TreeThumbnails::TreeThumbnails(QSize iconSize, QObject* parent)
-    : QObject(parent), iconSize_(iconSize), reads_(new Reads)
+TreeThumbnails::TreeThumbnails(QSize iconSize, QObject* parent) : QObject(parent), iconSize_(iconSize)
 {
+    reads_.setMaxThreadCount(1);
 }
 
 TreeThumbnails::~TreeThumbnails()
 {
-    forgetItems();
-    reads_->pool.waitForDone();
-    delete reads_;
+    reads_.waitForDone();
 }
 
 void TreeThumbnails::loadFolder(QTreeWidgetItem* folder, const ProjectOptions& options)
@@ -66,7 +55,7 @@ void TreeThumbnails::loadFolder(QTreeWidgetItem* folder, const ProjectOptions& o
         pending_.insert(ticket, item);
         const QSize box = iconSize_;
         // The destructor waits for the pool, so this object outlives every read.
-        reads_->pool.start([this, ticket, path, box] {
+        reads_.start([this, ticket, path, box] {
             QImage image = readScaled(path, box);
             QMetaObject::invokeMethod(
                 this, [this, ticket, image = std::move(image)] { deliver(ticket, image); },
@@ -91,7 +80,7 @@ void TreeThumbnails::forgetItems()
 
 void TreeThumbnails::waitForReads()
 {
-    reads_->pool.waitForDone();
+    reads_.waitForDone();
 }
 
 }  // namespace quorvane::gui

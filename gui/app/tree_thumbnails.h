@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QObject>
 #include <QSize>
+#include <QThreadPool>
 
 #include <cstdint>
 
@@ -44,8 +45,9 @@ private:
     QSize iconSize_;
     std::uint64_t nextTicket_ = 1;
     QHash<std::uint64_t, QTreeWidgetItem*> pending_;
-    class Reads;
-    Reads* reads_;
+    // A pool of its own, so that waiting for the reads never waits for
+    // unrelated work of the global pool.
+    QThreadPool reads_;
 };
 
 }  // namespace quorvane::gui
