@@ -55,34 +55,40 @@ void Previewer::previewPicture(const AlbumPicture& picture, const ProjectOptions
     window.clearPicture();
     movie_.stopMovie();
 
-    Image image;
     const std::string path = previewFilePath(picture, project, globalOptions_.loadThumbnails != 0);
-    // Fitted in device pixels, so a high-density screen shows it sharp.
-    const QSize device = window.deviceSize();
-    const PreviewLoad load = loadPreviewPicture(image, path, device.width(), device.height(),
-                                                globalOptions_.magFilter, globalOptions_.reduceFilter, project);
-    log_.setBusy(false);
+    // The settings a refit needs are copied: the project may be replaced by
+    // a scan while the picture is still on show.
+    shownSettings_ = project ? *project : ProjectOptions();
+    shownHasProject_ = project != nullptr;
     shownPath_.clear();
+    const PreviewLoad load = showFitted(window, path);
+    log_.setBusy(false);
     if (!load.ok) {
         log_.postText("Error reading file !");
         return;
     }
     log_.postStatus("Loading complete - %s (time decode:%.1fs - time resize:%.1fs)",
                     picture.fileName.c_str(), load.decodeSeconds, load.resizeSeconds);
-    window.setPicture(image, window.devicePixelRatioF());
     shownPath_ = path;
+}
+
+PreviewLoad Previewer::showFitted(PreviewWindow& window, const std::string& path)
+{
+    // Fitted in device pixels, so a high-density screen shows it sharp.
+    Image image;
+    const QSize device = window.deviceSize();
+    const PreviewLoad load =
+        loadPreviewPicture(image, path, device.width(), device.height(), globalOptions_.magFilter,
+                           globalOptions_.reduceFilter, shownHasProject_ ? &shownSettings_ : nullptr);
+    if (load.ok)
+        window.setPicture(image, window.devicePixelRatioF());
+    return load;
 }
 
 void Previewer::refit()
 {
-    if (!window_ || shownPath_.empty())
-        return;
-    Image image;
-    const QSize device = window_->deviceSize();
-    if (loadPreviewPicture(image, shownPath_, device.width(), device.height(), globalOptions_.magFilter,
-                           globalOptions_.reduceFilter)
-            .ok)
-        window_->setPicture(image, window_->devicePixelRatioF());
+    if (window_ && !shownPath_.empty())
+        showFitted(*window_, shownPath_);
 }
 
 void Previewer::previewMovie(const AlbumPicture& movie)

@@ -47,6 +47,8 @@ public:
 private:
     PreviewWindow& showPreviewWindow();
     void placeNewWindow(PreviewWindow& window);
+    // Decodes path, fits it to the window in device pixels and shows it.
+    PreviewLoad showFitted(PreviewWindow& window, const std::string& path);
     // Fits the picture on show again to the window's new size.
     void refit();
 
@@ -60,6 +62,9 @@ private:
     QWidget* anchor_ = nullptr;
     // The file the picture on show was decoded from; empty for a movie.
     std::string shownPath_;
+    // The project settings the picture on show was decoded with.
+    ProjectOptions shownSettings_;
+    bool shownHasProject_ = false;
 };
 
 }  // namespace quorvane::gui
