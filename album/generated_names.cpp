@@ -26,19 +26,24 @@ std::string key(std::string text)
 
 }  // namespace
 
+bool isGeneratedName(std::string_view fileName)
+{
+    return fileName.starts_with(kThumbnailPrefix) || fileName.starts_with(kIntermediatePrefix);
+}
+
 std::string thumbnailName(std::string_view pictureName)
 {
-    return "thm_" + ownPart(pictureName);
+    return std::string(kThumbnailPrefix) + ownPart(pictureName);
 }
 
 std::string intermediateName(std::string_view pictureName)
 {
-    return "inter_" + ownPart(pictureName);
+    return std::string(kIntermediatePrefix) + ownPart(pictureName);
 }
 
 std::string directoryThumbnailName(std::string_view directoryName)
 {
-    return "thm_dir_" + std::string(directoryName) + ".jpg";
+    return std::string(kDirectoryThumbnailPrefix) + std::string(directoryName) + ".jpg";
 }
 
 std::string highDensityName(std::string_view generatedName)

@@ -14,6 +14,16 @@ class AlbumPicture;
 // ordinary thumbnail and intermediate image, as always), so the scan's prefix
 // rule leaves them out of the album and Clean Project's patterns remove them,
 // in older versions too.
+inline constexpr std::string_view kThumbnailPrefix = "thm_";
+inline constexpr std::string_view kIntermediatePrefix = "inter_";
+inline constexpr std::string_view kDirectoryThumbnailPrefix = "thm_dir_";
+// Clean Project's wildcard patterns for the same files.
+inline constexpr char kThumbnailPattern[] = "thm_*.jpg";
+inline constexpr char kIntermediatePattern[] = "inter_*.jpg";
+
+// True for every name this file makes: such a file is never album media.
+bool isGeneratedName(std::string_view fileName);
+
 std::string thumbnailName(std::string_view pictureName);     // "thm_IMG_0001.heic.jpg"
 std::string intermediateName(std::string_view pictureName);  // "inter_IMG_0001.heic.jpg"
 std::string directoryThumbnailName(std::string_view directoryName);  // "thm_dir_Space.jpg"

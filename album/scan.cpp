@@ -9,6 +9,7 @@
 #include "album/album_tree.h"
 #include "album/comments.h"
 #include "album/directory_listing.h"
+#include "album/generated_names.h"
 #include "album/skin_copies.h"
 #include "album/sorting.h"
 #include "imaging/picture_format.h"
@@ -160,12 +161,10 @@ std::unique_ptr<AlbumDirectory> TreeScanner::scan(const std::string& rootPath)
 int classifyFile(std::string_view fileName, bool todaysFormats)
 {
     const std::size_t dot = fileName.rfind('.');
-    const std::string_view base = fileName.substr(0, dot);
     const std::string_view extension =
         dot == std::string_view::npos ? std::string_view() : fileName.substr(dot);
 
-    // Every generated file begins so, whatever it was made from.
-    if (base.starts_with("thm_") || base.starts_with("inter_"))
+    if (isGeneratedName(fileName))
         return MediaNone;
     const PictureFormat format = pictureFormatOf(fileName);
     if (format == PictureFormat::Jpeg)

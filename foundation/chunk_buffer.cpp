@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "foundation/file_handle.h"
+#include "foundation/format.h"
 
 namespace quorvane {
 
@@ -48,14 +49,13 @@ void ChunkBuffer::append(const void* bytes, int count)
 
 void ChunkBuffer::appendFormat(const char* format, ...)
 {
-    char scratch[1024];
+    // One call appends at most 1023 characters, as a 1024-byte scratch area would hold.
+    constexpr std::size_t kMaxAppended = 1023;
     va_list args;
     va_start(args, format);
-    const int written = std::vsnprintf(scratch, sizeof scratch, format, args);
+    const std::string text = formatTextV(format, args);
     va_end(args);
-    if (written <= 0)
-        return;
-    append(scratch, std::min(written, static_cast<int>(sizeof scratch) - 1));
+    append(text.data(), static_cast<int>(std::min(text.size(), kMaxAppended)));
 }
 
 char* ChunkBuffer::data()

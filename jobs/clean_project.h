@@ -3,15 +3,16 @@
 #include <string>
 #include <string_view>
 
+#include "album/generated_names.h"
+
 namespace quorvane {
 
 class AlbumDirectory;
 
-// The kinds of generated files Clean Project can delete, with their patterns.
+// The kinds of files Clean Project can delete, with their patterns (the
+// generated images' patterns live with their names).
 inline constexpr char kHtmlPattern[] = "*.html";
 inline constexpr char kCommentsPattern[] = "Comments.xml";
-inline constexpr char kThumbnailPattern[] = "thm_*.jpg";
-inline constexpr char kIntermediatePattern[] = "inter_*.jpg";
 
 // Clean Project is refused for projects generated into a destination folder.
 inline constexpr char kDestinationFolderCleanRefusal[] =

@@ -1,7 +1,9 @@
 #include "jobs/status_log.h"
 
 #include <cstdarg>
-#include <cstdio>
+#include <string>
+
+#include "foundation/format.h"
 
 namespace quorvane {
 
@@ -24,12 +26,11 @@ void StatusLog::setSink(StatusSink* sink)
 
 void StatusLog::postStatus(const char* format, ...)
 {
-    char message[1024];
     va_list args;
     va_start(args, format);
-    const int written = std::vsnprintf(message, sizeof message, format, args);
+    const std::string message = formatTextV(format, args);
     va_end(args);
-    postText(written < 0 ? std::string_view() : std::string_view(message));
+    postText(message);
 }
 
 void StatusLog::postText(std::string_view message)
