@@ -6,18 +6,44 @@
 
 namespace quorvane {
 
+bool walkDirectories(AlbumDirectory& root, const DirectoryVisitor& visitor)
+{
+    struct Open {
+        AlbumDirectory* directory;
+        AlbumDirectory* nextChild;
+    };
+    std::vector<Open> open;
+    const auto enter = [&](AlbumDirectory& directory) {
+        const WalkStep step = visitor.enter(directory, static_cast<int>(open.size()));
+        if (step == WalkStep::Stop)
+            return false;
+        open.push_back({&directory, step == WalkStep::SkipChildren ? nullptr : directory.subdirectories.first()});
+        return true;
+    };
+    if (!enter(root))
+        return false;
+    while (!open.empty()) {
+        if (AlbumDirectory* child = open.back().nextChild) {
+            open.back().nextChild = List<AlbumDirectory>::next(*child);
+            if (!enter(*child))
+                return false;
+            continue;
+        }
+        AlbumDirectory& left = *open.back().directory;
+        open.pop_back();
+        if (visitor.leave)
+            visitor.leave(left, static_cast<int>(open.size()));
+    }
+    return true;
+}
+
 void forEachDirectory(AlbumDirectory& root, const std::function<void(AlbumDirectory&)>& visit)
 {
-    std::vector<AlbumDirectory*> pending{&root};
-    while (!pending.empty()) {
-        AlbumDirectory* directory = pending.back();
-        pending.pop_back();
-        visit(*directory);
-        // Pushed last to first so that they come off the stack in list order.
-        for (AlbumDirectory* child = directory->subdirectories.last(); child;
-             child = List<AlbumDirectory>::prev(*child))
-            pending.push_back(child);
-    }
+    walkDirectories(root, {[&visit](AlbumDirectory& directory, int) {
+                               visit(directory);
+                               return WalkStep::Continue;
+                           },
+                           {}});
 }
 
 }  // namespace quorvane

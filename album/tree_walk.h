@@ -6,8 +6,25 @@ namespace quorvane {
 
 class AlbumDirectory;
 
-// Visits the directory and every directory below it, each parent before its
-// children and siblings in list order, without recursion.
+enum class WalkStep {
+    Continue,      // go on into this directory's subdirectories
+    SkipChildren,  // leave out everything below this directory
+    Stop,          // end the walk here
+};
+
+// What a walk does at each directory. `depth` is 0 for the walk's root.
+struct DirectoryVisitor {
+    std::function<WalkStep(AlbumDirectory& directory, int depth)> enter;
+    // Optional: called once every directory below has been left.
+    std::function<void(AlbumDirectory& directory, int depth)> leave;
+};
+
+// The one album walk: depth first, each parent before its children and
+// siblings in list order, with an explicit stack so that deep albums cannot
+// exhaust the call stack. False when a visit stopped it.
+bool walkDirectories(AlbumDirectory& root, const DirectoryVisitor& visitor);
+
+// The walk for visits that neither skip nor stop.
 void forEachDirectory(AlbumDirectory& root, const std::function<void(AlbumDirectory&)>& visit);
 
 }  // namespace quorvane

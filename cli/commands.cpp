@@ -13,6 +13,7 @@
 
 #include "album/comments.h"
 #include "album/directory_listing.h"
+#include "album/tree_walk.h"
 #include "cli/terminal_host.h"
 #include "foundation/escaping.h"
 #include "imaging/exif_reader.h"
@@ -256,9 +257,13 @@ void appendJsonString(std::string& out, std::string_view text)
     out += '"';
 }
 
-void appendJsonDirectory(std::string& out, AlbumDirectory& directory, int depth)
+// One directory's members up to its list of subdirectories, which the walk
+// fills in; nested objects are indented two levels deeper than their parent.
+void openJsonDirectory(std::string& out, AlbumDirectory& directory, int depth)
 {
-    const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
+    const std::string indent(static_cast<std::size_t>(depth) * 4, ' ');
+    if (depth > 0)
+        out += List<AlbumDirectory>::prev(directory) ? ",\n" : "\n";
     out += indent + "{\n" + indent + "  \"name\": ";
     appendJsonString(out, directory.name);
     out += ",\n" + indent + "  \"fullPath\": ";
@@ -281,52 +286,67 @@ void appendJsonDirectory(std::string& out, AlbumDirectory& directory, int depth)
     }
     out += first ? "]" : "\n" + indent + "  ]";
     out += ",\n" + indent + "  \"subdirectories\": [";
-    first = true;
-    for (AlbumDirectory& child : directory.subdirectories) {
-        out += first ? "\n" : ",\n";
-        first = false;
-        appendJsonDirectory(out, child, depth + 2);
-    }
-    out += first ? "]" : "\n" + indent + "  ]";
+}
+
+void closeJsonDirectory(std::string& out, AlbumDirectory& directory, int depth)
+{
+    const std::string indent(static_cast<std::size_t>(depth) * 4, ' ');
+    out += directory.subdirectories.first() ? "\n" + indent + "  ]" : "]";
     out += "\n" + indent + "}";
 }
 
-void printListing(AlbumDirectory& directory, int depth)
+std::string albumJson(AlbumDirectory& root)
 {
-    const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
-    const auto printComment = [](std::string_view comment) {
-        if (comment.empty())
-            return;
-        std::string oneLine(comment);
-        for (char& c : oneLine) {
-            if (c == '\n' || c == '\r')
-                c = ' ';
-        }
-        std::printf("  -- %s", terminalSafe(oneLine).c_str());
-    };
-    // Names and comments come from anyone: no control byte reaches the terminal.
-    std::printf("%s%s/ (%d)", indent.c_str(), terminalSafe(directory.name).c_str(), directory.mediaCount);
-    printComment(directory.commentText());
-    std::printf("\n");
-    for (AlbumPicture& file : directory.files) {
-        std::printf("%s  %s%s", indent.c_str(), terminalSafe(file.fileName).c_str(),
-                    file.mediaKind == MediaMovie ? " [movie]" : "");
-        printComment(file.commentText());
-        std::printf("\n");
+    std::string json;
+    walkDirectories(root, {[&json](AlbumDirectory& directory, int depth) {
+                               openJsonDirectory(json, directory, depth);
+                               return WalkStep::Continue;
+                           },
+                           [&json](AlbumDirectory& directory, int depth) {
+                               closeJsonDirectory(json, directory, depth);
+                           }});
+    return json;
+}
+
+void printComment(std::string_view comment)
+{
+    if (comment.empty())
+        return;
+    std::string oneLine(comment);
+    for (char& c : oneLine) {
+        if (c == '\n' || c == '\r')
+            c = ' ';
     }
-    for (AlbumDirectory& child : directory.subdirectories)
-        printListing(child, depth + 1);
+    std::printf("  -- %s", terminalSafe(oneLine).c_str());
+}
+
+void printListing(AlbumDirectory& root)
+{
+    walkDirectories(root, {[](AlbumDirectory& directory, int depth) {
+                               const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
+                               // Names and comments come from anyone: no control byte reaches the terminal.
+                               std::printf("%s%s/ (%d)", indent.c_str(), terminalSafe(directory.name).c_str(),
+                                           directory.mediaCount);
+                               printComment(directory.commentText());
+                               std::printf("\n");
+                               for (AlbumPicture& file : directory.files) {
+                                   std::printf("%s  %s%s", indent.c_str(), terminalSafe(file.fileName).c_str(),
+                                               file.mediaKind == MediaMovie ? " [movie]" : "");
+                                   printComment(file.commentText());
+                                   std::printf("\n");
+                               }
+                               return WalkStep::Continue;
+                           },
+                           {}});
 }
 
 int runScan(const Arguments& arguments)
 {
     return onScannedAlbum(arguments, {"--json"}, {}, 1, "scan", [](const ParsedArguments& parsed, Session& session) {
         if (parsed.has("--json")) {
-            std::string json;
-            appendJsonDirectory(json, *session.project.root, 0);
-            std::printf("%s\n", json.c_str());
+            std::printf("%s\n", albumJson(*session.project.root).c_str());
         } else {
-            printListing(*session.project.root, 0);
+            printListing(*session.project.root);
         }
         return int(ExitOk);
     });

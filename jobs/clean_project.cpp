@@ -7,6 +7,7 @@
 
 #include "album/album_tree.h"
 #include "album/directory_listing.h"
+#include "album/tree_walk.h"
 
 namespace quorvane {
 
@@ -72,25 +73,20 @@ CleanResult runCleanJob(AlbumDirectory& root, const CleanSelection& selection)
         {selection.intermediates, kIntermediatePattern},
     };
     CleanResult result;
-    // Parents before children, without recursion. A folder that the scan
-    // reached through a symbolic link is not the album's own: neither it nor
-    // anything below it is cleaned, so the user's pages there survive.
-    std::vector<AlbumDirectory*> pending{&root};
-    while (!pending.empty()) {
-        AlbumDirectory& directory = *pending.back();
-        pending.pop_back();
-        for (const auto& [chosen, pattern] : kinds) {
-            if (chosen)
-                addUp(result, deleteMatchingFiles(directory.fullPath, pattern));
-        }
-        std::vector<AlbumDirectory*> children;
-        for (AlbumDirectory& child : directory.subdirectories) {
-            std::error_code error;
-            if (!std::filesystem::is_symlink(child.fullPath, error) && !error)
-                children.push_back(&child);
-        }
-        pending.insert(pending.end(), children.rbegin(), children.rend());
-    }
+    // A folder that the scan reached through a symbolic link is not the
+    // album's own: neither it nor anything below it is cleaned, so the
+    // user's pages there survive.
+    walkDirectories(root, {[&](AlbumDirectory& directory, int depth) {
+                               std::error_code error;
+                               if (depth > 0 && (std::filesystem::is_symlink(directory.fullPath, error) || error))
+                                   return WalkStep::SkipChildren;
+                               for (const auto& [chosen, pattern] : kinds) {
+                                   if (chosen)
+                                       addUp(result, deleteMatchingFiles(directory.fullPath, pattern));
+                               }
+                               return WalkStep::Continue;
+                           },
+                           {}});
     return result;
 }
 

@@ -86,22 +86,11 @@ void appendStoredVariables(ScriptContext& context, const ProjectOptions& options
         context.addVariable(stored.copyVariable());
 }
 
-ScriptStatus generateDirectory(HtmlRun& run, ScriptContext& context, AlbumDirectory& root,
-                               const std::string& rootPath, bool isRoot)
+// MainLoop once for every directory, parents first; the first failing status.
+ScriptStatus generateDirectories(HtmlRun& run, ScriptContext& context, AlbumDirectory& root)
 {
-    // Depth first, parents before children, with an explicit stack so that
-    // deep albums cannot exhaust the call stack.
-    struct Pending {
-        AlbumDirectory* directory;
-        std::string rootPath;
-        bool isRoot;
-    };
-    std::vector<Pending> pending{{&root, rootPath, isRoot}};
-    while (!pending.empty()) {
-        Pending current = std::move(pending.back());
-        pending.pop_back();
-        AlbumDirectory& directory = *current.directory;
-
+    ScriptStatus failure = kScriptContinue;
+    const auto generate = [&](AlbumDirectory& directory, int depth) {
         run.log.postStatus("Generating HTML - Dir:%s (%d files)", directory.name.c_str(),
                            directory.mediaCount);
         if (run.options.useDestPath) {
@@ -109,8 +98,11 @@ ScriptStatus generateDirectory(HtmlRun& run, ScriptContext& context, AlbumDirect
             std::filesystem::create_directory(run.options.outputFolder + directory.relativeDirectory,
                                               ignored);
         }
+        std::string rootPath;
+        for (int level = 0; level < depth; ++level)
+            rootPath += "../";
         resetForDirectory(context);
-        defineDirectoryVariables(context, run.options, current.rootPath, current.isRoot);
+        defineDirectoryVariables(context, run.options, rootPath, depth == 0);
         context.parseExifEnabled = run.options.parseExif != 0;
         appendStoredVariables(context, run.options);
         setCurrentDirectory(context, directory);
@@ -120,18 +112,16 @@ ScriptStatus generateDirectory(HtmlRun& run, ScriptContext& context, AlbumDirect
         run.uncreatableFiles += static_cast<int>(context.uncreatableFiles.size());
         context.uncreatableFiles.clear();
         if (status < 0)
-            return status;
-        if (!finishOutput(context))
-            return ScriptError::CannotWriteFile;
+            failure = status;
+        else if (!finishOutput(context))
+            failure = ScriptError::CannotWriteFile;
+        if (failure < 0)
+            return WalkStep::Stop;
         run.host.progress(++run.directoriesDone, run.directoriesTotal);
-
-        std::vector<AlbumDirectory*> children;
-        for (AlbumDirectory& child : directory.subdirectories)
-            children.push_back(&child);
-        for (auto child = children.rbegin(); child != children.rend(); ++child)
-            pending.push_back({*child, "../" + current.rootPath, false});
-    }
-    return kScriptContinue;
+        return WalkStep::Continue;
+    };
+    walkDirectories(root, {generate, {}});
+    return failure;
 }
 
 // Main once for the album, then MainLoop for every directory; false at the
@@ -170,7 +160,7 @@ static bool runSkinScripts(Project& project, StatusLog& log, JobHost& host, cons
     HtmlRun run{options, log, host, 0, countDirectories(*project.root),
                 static_cast<int>(main.uncreatableFiles.size())};
     host.progress(0, run.directoriesTotal);
-    if (generateDirectory(run, loop, *project.root, "", true) < 0) {
+    if (generateDirectories(run, loop, *project.root) < 0) {
         log.postStatus("HTML Generation FAILED. Execution error line %d", loop.errorLine);
         postErrorText(log, loop);
         return false;
