@@ -46,4 +46,38 @@ void forEachDirectory(AlbumDirectory& root, const std::function<void(AlbumDirect
                            {}});
 }
 
+AlbumNode* findNode(AlbumDirectory& root, std::string_view relativePath)
+{
+    AlbumDirectory* directory = &root;
+    std::size_t at = 0;
+    while (at < relativePath.size()) {
+        std::size_t slash = relativePath.find('/', at);
+        if (slash == std::string_view::npos)
+            slash = relativePath.size();
+        const std::string_view part = relativePath.substr(at, slash - at);
+        at = slash + 1;
+        if (part.empty() || part == ".")
+            continue;
+        const bool last = at >= relativePath.size() ||
+                          relativePath.find_first_not_of("/", at) == std::string_view::npos;
+        AlbumDirectory* next = nullptr;
+        for (AlbumDirectory& child : directory->subdirectories) {
+            if (child.name == part)
+                next = &child;
+        }
+        if (next) {
+            directory = next;
+            continue;
+        }
+        if (!last)
+            return nullptr;
+        for (AlbumPicture& file : directory->files) {
+            if (file.fileName == part)
+                return &file;
+        }
+        return nullptr;
+    }
+    return directory;
+}
+
 }  // namespace quorvane

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <string_view>
 
 namespace quorvane {
 
 class AlbumDirectory;
+class AlbumNode;
 
 enum class WalkStep {
     Continue,      // go on into this directory's subdirectories
@@ -26,5 +28,9 @@ bool walkDirectories(AlbumDirectory& root, const DirectoryVisitor& visitor);
 
 // The walk for visits that neither skip nor stop.
 void forEachDirectory(AlbumDirectory& root, const std::function<void(AlbumDirectory&)>& visit);
+
+// The node named by a path relative to the walk's root ("a/b/c.jpg"; empty
+// parts and "." are passed over), or none.
+AlbumNode* findNode(AlbumDirectory& root, std::string_view relativePath);
 
 }  // namespace quorvane

@@ -1,26 +1,21 @@
 #include "cli/commands.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <algorithm>
-#include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <iterator>
-#include <optional>
 #include <string_view>
 
 #include "album/comments.h"
 #include "album/directory_listing.h"
 #include "album/tree_walk.h"
-#include "cli/terminal_host.h"
+#include "cli/listing.h"
+#include "cli/session.h"
 #include "foundation/escaping.h"
 #include "imaging/exif_reader.h"
 #include "jobs/clean_project.h"
 #include "jobs/html_generation.h"
 #include "jobs/jobs.h"
-#include "options/global_options.h"
 #include "options/skin_parameter.h"
 #include "script/exif_variables.h"
 #include "script/skins.h"
@@ -28,148 +23,6 @@
 namespace quorvane::cli {
 
 namespace {
-
-constexpr char kProgram[] = "quorvane-cli";
-
-int failure(const std::string& message)
-{
-    std::fprintf(stderr, "%s: %s\n", kProgram, terminalSafe(message).c_str());
-    return ExitJobFailed;
-}
-
-// Splits the arguments into positional ones and recognised options; options
-// that take a value consume the next argument.
-struct ParsedArguments {
-    std::vector<std::string> positional;
-    std::vector<std::pair<std::string, std::string>> options;
-
-    bool has(std::string_view name) const
-    {
-        for (const auto& option : options) {
-            if (option.first == name)
-                return true;
-        }
-        return false;
-    }
-    std::vector<std::string> values(std::string_view name) const
-    {
-        std::vector<std::string> found;
-        for (const auto& option : options) {
-            if (option.first == name)
-                found.push_back(option.second);
-        }
-        return found;
-    }
-};
-
-std::optional<ParsedArguments> parseArguments(const Arguments& arguments,
-                                              std::initializer_list<std::string_view> flags,
-                                              std::initializer_list<std::string_view> valued,
-                                              std::size_t minPositional, std::size_t maxPositional,
-                                              const char* commandName)
-{
-    ParsedArguments parsed;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (!optionsEnded && argument == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-            parsed.positional.push_back(argument);
-            continue;
-        }
-        std::string name = argument;
-        std::optional<std::string> inlineValue;
-        if (const std::size_t equals = argument.find('='); equals != std::string::npos) {
-            name = argument.substr(0, equals);
-            inlineValue = argument.substr(equals + 1);
-        }
-        if (std::find(flags.begin(), flags.end(), name) != flags.end() && !inlineValue) {
-            parsed.options.emplace_back(name, "");
-        } else if (std::find(valued.begin(), valued.end(), name) != valued.end()) {
-            if (!inlineValue) {
-                if (i + 1 >= arguments.size()) {
-                    usageError(name + " needs a value");
-                    return std::nullopt;
-                }
-                inlineValue = arguments[++i];
-            }
-            parsed.options.emplace_back(name, *inlineValue);
-        } else {
-            usageError(std::string("unknown option ") + argument + " for " + commandName);
-            return std::nullopt;
-        }
-    }
-    if (parsed.positional.size() < minPositional || parsed.positional.size() > maxPositional) {
-        usageError(std::string("wrong number of arguments for ") + commandName + " (see " + kProgram +
-                   " " + commandName + " --help)");
-        return std::nullopt;
-    }
-    return parsed;
-}
-
-std::string damagedOptionsRefusal(const std::filesystem::path& path, const std::string& damage)
-{
-    return path.string() + " could not be read completely (" + damage +
-           "); it was left as it is: repair it, or remove it and run '" + kProgram + " init'";
-}
-
-bool isDirectory(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::is_directory(path, error);
-}
-
-// The state every album command starts from: the scan job run on ROOT, as
-// the desktop program's "Scan" does it.
-struct Session {
-    TerminalHost host;
-    StatusLog log{&host};
-    GlobalOptions globalOptions;
-    Project project;
-
-    // ExitOk when ROOT was scanned into an album.
-    int scan(const std::string& root)
-    {
-        if (!isDirectory(root) || ::access(root.c_str(), R_OK | X_OK) != 0)
-            return failure("cannot read the album root " + root);
-        globalOptions.load(globalOptionsPath());
-        runScanJob(project, root, globalOptions, log, host);
-        if (project.optionsDamaged)
-            return failure(damagedOptionsRefusal(project.optionsPath(), project.optionsDamage));
-        if (!project.root)
-            return failure("no pictures or movies found in " + root);
-        return ExitOk;
-    }
-
-    // The generation commands need options read from the file.
-    int requireOptions() const
-    {
-        if (project.optionsValid())
-            return ExitOk;
-        return failure("this album has no " + std::string(kProjectOptionsFileName) +
-                       " yet: create it with '" + kProgram + " init " + project.rootPath + "'");
-    }
-};
-
-
-// Parses the arguments, scans ROOT (the first positional argument) as the
-// desktop program's "Scan" does, then runs the command on the album.
-template <class Body>
-int onScannedAlbum(const Arguments& arguments, std::initializer_list<std::string_view> flags,
-                   std::initializer_list<std::string_view> valued, std::size_t maxPositional,
-                   const char* commandName, Body body)
-{
-    const auto parsed = parseArguments(arguments, flags, valued, 1, maxPositional, commandName);
-    if (!parsed)
-        return ExitUsage;
-    Session session;
-    if (const int status = session.scan(parsed->positional[0]); status != ExitOk)
-        return status;
-    return body(*parsed, session);
-}
 
 int runInit(const Arguments& arguments)
 {
@@ -232,113 +85,6 @@ int runInit(const Arguments& arguments)
     return ExitOk;
 }
 
-
-void appendJsonString(std::string& out, std::string_view text)
-{
-    out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (byte < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
-}
-
-// One directory's members up to its list of subdirectories, which the walk
-// fills in; nested objects are indented two levels deeper than their parent.
-void openJsonDirectory(std::string& out, AlbumDirectory& directory, int depth)
-{
-    const std::string indent(static_cast<std::size_t>(depth) * 4, ' ');
-    if (depth > 0)
-        out += List<AlbumDirectory>::prev(directory) ? ",\n" : "\n";
-    out += indent + "{\n" + indent + "  \"name\": ";
-    appendJsonString(out, directory.name);
-    out += ",\n" + indent + "  \"fullPath\": ";
-    appendJsonString(out, directory.fullPath);
-    out += ",\n" + indent + "  \"relativeDirectory\": ";
-    appendJsonString(out, directory.relativeDirectory);
-    out += ",\n" + indent + "  \"mediaCount\": " + std::to_string(directory.mediaCount);
-    out += ",\n" + indent + "  \"comment\": ";
-    appendJsonString(out, directory.commentText());
-    out += ",\n" + indent + "  \"files\": [";
-    bool first = true;
-    for (AlbumPicture& file : directory.files) {
-        out += first ? "\n" : ",\n";
-        first = false;
-        out += indent + "    {\"fileName\": ";
-        appendJsonString(out, file.fileName);
-        out += ", \"mediaKind\": " + std::to_string(file.mediaKind) + ", \"comment\": ";
-        appendJsonString(out, file.commentText());
-        out += "}";
-    }
-    out += first ? "]" : "\n" + indent + "  ]";
-    out += ",\n" + indent + "  \"subdirectories\": [";
-}
-
-void closeJsonDirectory(std::string& out, AlbumDirectory& directory, int depth)
-{
-    const std::string indent(static_cast<std::size_t>(depth) * 4, ' ');
-    out += directory.subdirectories.first() ? "\n" + indent + "  ]" : "]";
-    out += "\n" + indent + "}";
-}
-
-std::string albumJson(AlbumDirectory& root)
-{
-    std::string json;
-    walkDirectories(root, {[&json](AlbumDirectory& directory, int depth) {
-                               openJsonDirectory(json, directory, depth);
-                               return WalkStep::Continue;
-                           },
-                           [&json](AlbumDirectory& directory, int depth) {
-                               closeJsonDirectory(json, directory, depth);
-                           }});
-    return json;
-}
-
-void printComment(std::string_view comment)
-{
-    if (comment.empty())
-        return;
-    std::string oneLine(comment);
-    for (char& c : oneLine) {
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    }
-    std::printf("  -- %s", terminalSafe(oneLine).c_str());
-}
-
-void printListing(AlbumDirectory& root)
-{
-    walkDirectories(root, {[](AlbumDirectory& directory, int depth) {
-                               const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
-                               // Names and comments come from anyone: no control byte reaches the terminal.
-                               std::printf("%s%s/ (%d)", indent.c_str(), terminalSafe(directory.name).c_str(),
-                                           directory.mediaCount);
-                               printComment(directory.commentText());
-                               std::printf("\n");
-                               for (AlbumPicture& file : directory.files) {
-                                   std::printf("%s  %s%s", indent.c_str(), terminalSafe(file.fileName).c_str(),
-                                               file.mediaKind == MediaMovie ? " [movie]" : "");
-                                   printComment(file.commentText());
-                                   std::printf("\n");
-                               }
-                               return WalkStep::Continue;
-                           },
-                           {}});
-}
 
 int runScan(const Arguments& arguments)
 {
@@ -406,41 +152,6 @@ int buildAlbum(const ParsedArguments& parsed, Session& session)
 int runBuild(const Arguments& arguments)
 {
     return onScannedAlbum(arguments, {"--force"}, {}, 1, "build", buildAlbum);
-}
-
-// The node named by a path relative to the album root, or none.
-AlbumNode* findNode(AlbumDirectory& root, std::string_view relativePath)
-{
-    AlbumDirectory* directory = &root;
-    std::size_t at = 0;
-    while (at < relativePath.size()) {
-        std::size_t slash = relativePath.find('/', at);
-        if (slash == std::string_view::npos)
-            slash = relativePath.size();
-        const std::string_view part = relativePath.substr(at, slash - at);
-        at = slash + 1;
-        if (part.empty() || part == ".")
-            continue;
-        const bool last = at >= relativePath.size() ||
-                          relativePath.find_first_not_of("/", at) == std::string_view::npos;
-        AlbumDirectory* next = nullptr;
-        for (AlbumDirectory& child : directory->subdirectories) {
-            if (child.name == part)
-                next = &child;
-        }
-        if (next) {
-            directory = next;
-            continue;
-        }
-        if (!last)
-            return nullptr;
-        for (AlbumPicture& file : directory->files) {
-            if (file.fileName == part)
-                return &file;
-        }
-        return nullptr;
-    }
-    return directory;
 }
 
 // A comment file larger than this is refused rather than read.
@@ -616,12 +327,6 @@ int runSkinParams(const Arguments& arguments)
 }
 
 }  // namespace
-
-int usageError(const std::string& message)
-{
-    std::fprintf(stderr, "%s: %s\n", kProgram, terminalSafe(message).c_str());
-    return ExitUsage;
-}
 
 const std::vector<Command>& commands()
 {
