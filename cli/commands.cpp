@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
