@@ -9,6 +9,7 @@
 #include "album/scan.h"
 #include "album/sorting.h"
 #include "options/project_options.h"
+#include "support/exif_builder.h"
 #include "support/test_support.h"
 
 namespace quorvane {
@@ -17,40 +18,13 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-void putLittleEndian(std::string& out, std::uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
 // The smallest JPEG head a camera could write: SOI, then an APP1 Exif segment
 // whose IFD0 points to an Exif IFD holding only DateTimeOriginal.
 std::string jpegWithShotTime(const std::string& dateTime)
 {
-    std::string tiff = "II";
-    putLittleEndian(tiff, 42, 2);
-    putLittleEndian(tiff, 8, 4);
-    putLittleEndian(tiff, 1, 2);  // IFD0: one entry, the Exif IFD pointer
-    putLittleEndian(tiff, 0x8769, 2);
-    putLittleEndian(tiff, 4, 2);
-    putLittleEndian(tiff, 1, 4);
-    putLittleEndian(tiff, 26, 4);
-    putLittleEndian(tiff, 0, 4);
-    putLittleEndian(tiff, 1, 2);  // Exif IFD at 26: DateTimeOriginal
-    putLittleEndian(tiff, 0x9003, 2);
-    putLittleEndian(tiff, 2, 2);
-    putLittleEndian(tiff, static_cast<std::uint32_t>(dateTime.size() + 1), 4);
-    putLittleEndian(tiff, 44, 4);
-    putLittleEndian(tiff, 0, 4);
-    tiff += dateTime;
-    tiff.push_back('\0');
-
-    const std::string payload = std::string("Exif\0\0", 6) + tiff;
-    std::string jpeg = "\xFF\xD8\xFF\xE1";
-    const std::size_t length = payload.size() + 2;
-    jpeg.push_back(static_cast<char>(length >> 8));
-    jpeg.push_back(static_cast<char>(length & 0xFF));
-    return jpeg + payload + "\xFF\xD9";
+    test::ExifBuilder builder(false);
+    builder.subIfdPointer().subIfd().ascii(0x9003, dateTime);
+    return test::jpegWith(test::segment(0xE1, builder.payload()));
 }
 
 TEST(ShotTimeSorting, FilesWithoutAShotTimeComeFirstThenTheTimesInOrder)

@@ -8,169 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "album/album_tree.h"
-#include "album/shot_time.h"
-#include "foundation/script_variable.h"
-#include "script/exif_variables.h"
+#include "tests/support/exif_builder.h"
 #include "tests/support/test_support.h"
 
 namespace quorvane {
 namespace {
 
 using Bytes = std::string;
-
-// Builds an Exif APP1 payload byte by byte: "Exif\0\0", the TIFF header,
-// IFD0, an optional Exif sub-IFD (linked from IFD0 by tag 0x8769 placed
-// where subIfdPointer() is called) and a data area for values longer than
-// four bytes.
-class ExifBuilder {
-public:
-    explicit ExifBuilder(bool bigEndian) : bigEndian_(bigEndian) {}
-
-    ExifBuilder& subIfd()
-    {
-        current_ = &sub_;
-        return *this;
-    }
-    ExifBuilder& ifd0()
-    {
-        current_ = &ifd0_;
-        return *this;
-    }
-    ExifBuilder& subIfdPointer(int type = 4)
-    {
-        current_->push_back(Entry{0x8769, type, 1, {}, true});
-        return *this;
-    }
-
-    // Values in the file's byte order; `count` is what the entry claims.
-    ExifBuilder& raw(int tag, int type, std::uint32_t count, const Bytes& values)
-    {
-        current_->push_back(Entry{tag, type, count, values, false});
-        return *this;
-    }
-    ExifBuilder& byteValue(int tag, std::uint8_t value) { return raw(tag, 1, 1, Bytes(1, static_cast<char>(value))); }
-    ExifBuilder& sbyteValue(int tag, std::int8_t value) { return raw(tag, 6, 1, Bytes(1, static_cast<char>(value))); }
-    ExifBuilder& shortValue(int tag, std::uint16_t value) { return raw(tag, 3, 1, u16(value)); }
-    ExifBuilder& sshortValue(int tag, std::int16_t value) { return raw(tag, 8, 1, u16(static_cast<std::uint16_t>(value))); }
-    ExifBuilder& longValue(int tag, std::uint32_t value) { return raw(tag, 4, 1, u32(value)); }
-    ExifBuilder& slongValue(int tag, std::int32_t value) { return raw(tag, 9, 1, u32(static_cast<std::uint32_t>(value))); }
-    ExifBuilder& rational(int tag, std::uint32_t numerator, std::uint32_t denominator)
-    {
-        return raw(tag, 5, 1, u32(numerator) + u32(denominator));
-    }
-    ExifBuilder& srational(int tag, std::int32_t numerator, std::int32_t denominator)
-    {
-        return raw(tag, 10, 1, u32(static_cast<std::uint32_t>(numerator)) + u32(static_cast<std::uint32_t>(denominator)));
-    }
-    ExifBuilder& floatValue(int tag, float value)
-    {
-        std::uint32_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        return raw(tag, 11, 1, u32(bits));
-    }
-    ExifBuilder& doubleValue(int tag, double value)
-    {
-        std::uint64_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        const Bytes high = u32(static_cast<std::uint32_t>(bits >> 32));
-        const Bytes low = u32(static_cast<std::uint32_t>(bits));
-        return raw(tag, 12, 1, bigEndian_ ? high + low : low + high);
-    }
-    // The text with its terminating NUL, counted.
-    ExifBuilder& ascii(int tag, std::string_view text)
-    {
-        Bytes bytes(text);
-        bytes.push_back('\0');
-        return raw(tag, 2, static_cast<std::uint32_t>(bytes.size()), bytes);
-    }
-
-    Bytes u16(std::uint16_t value) const
-    {
-        const char high = static_cast<char>(value >> 8);
-        const char low = static_cast<char>(value & 0xFF);
-        return bigEndian_ ? Bytes{high, low} : Bytes{low, high};
-    }
-    Bytes u32(std::uint32_t value) const
-    {
-        const Bytes high = u16(static_cast<std::uint16_t>(value >> 16));
-        const Bytes low = u16(static_cast<std::uint16_t>(value & 0xFFFF));
-        return bigEndian_ ? high + low : low + high;
-    }
-
-    // Offsets inside the TIFF structure, for tests that aim pointers by hand.
-    std::uint32_t ifd0Offset() const { return 8; }
-    std::uint32_t subIfdOffset() const { return ifd0Offset() + ifdSize(ifd0_); }
-
-    Bytes tiff() const
-    {
-        Bytes out = bigEndian_ ? Bytes("MM") : Bytes("II");
-        out += u16(42) + u32(ifd0Offset());
-        std::uint32_t dataOffset = subIfdOffset() + ifdSize(sub_);
-        Bytes data;
-        for (const std::vector<Entry>* ifd : {&ifd0_, &sub_}) {
-            out += u16(static_cast<std::uint16_t>(ifd->size()));
-            for (const Entry& entry : *ifd) {
-                out += u16(static_cast<std::uint16_t>(entry.tag)) +
-                       u16(static_cast<std::uint16_t>(entry.type)) + u32(entry.count);
-                if (entry.isPointer) {
-                    out += u32(pointerTarget_ ? *pointerTarget_ : subIfdOffset());
-                } else if (entry.values.size() <= 4) {
-                    out += entry.values + Bytes(4 - entry.values.size(), '\0');
-                } else {
-                    out += u32(dataOffset + static_cast<std::uint32_t>(data.size()));
-                    data += entry.values;
-                }
-            }
-            out += u32(0);  // no next IFD
-        }
-        return out + data;
-    }
-    Bytes payload() const { return Bytes("Exif\0\0", 6) + tiff(); }
-
-    // Aims every sub-IFD pointer elsewhere.
-    ExifBuilder& pointSubIfdAt(std::uint32_t offset)
-    {
-        pointerTarget_ = offset;
-        return *this;
-    }
-
-private:
-    struct Entry {
-        int tag;
-        int type;
-        std::uint32_t count;
-        Bytes values;
-        bool isPointer;
-    };
-    static std::uint32_t ifdSize(const std::vector<Entry>& ifd)
-    {
-        return static_cast<std::uint32_t>(2 + 12 * ifd.size() + 4);
-    }
-
-    bool bigEndian_;
-    std::vector<Entry> ifd0_;
-    std::vector<Entry> sub_;
-    std::vector<Entry>* current_ = &ifd0_;
-    std::optional<std::uint32_t> pointerTarget_;
-};
-
-// One segment of a JPEG file: marker and payload, the length written in front.
-Bytes segment(unsigned char marker, const Bytes& payload)
-{
-    const std::size_t length = payload.size() + 2;
-    return Bytes{'\xFF', static_cast<char>(marker), static_cast<char>(length >> 8),
-                 static_cast<char>(length & 0xFF)} +
-           payload;
-}
-
-const Bytes kStartOfImage("\xFF\xD8", 2);
-const Bytes kStartOfScan = segment(0xDA, Bytes("\x01\x01\x00\x00\x3F\x00", 6)) + Bytes("\x12\x34\xFF\xD9", 4);
-
-Bytes jpegWith(const Bytes& segments)
-{
-    return kStartOfImage + segments + kStartOfScan;
-}
+using test::ExifBuilder;
+using test::jpegWith;
+using test::segment;
 
 struct Seen {
     int tag;
@@ -465,7 +312,7 @@ TEST(ExifReader, TheMarkerScanExaminesOnlyTheFirstApp1Segment)
     EXPECT_TRUE(scan(jpegWith(xmp + exif)).empty());
     EXPECT_TRUE(scan(jpegWith(jfif)).empty());
     // Image data starts before the Exif segment.
-    EXPECT_TRUE(scan(kStartOfImage + kStartOfScan + exif).empty());
+    EXPECT_TRUE(scan(jpegWith("") + exif).empty());
     // The file ends inside the segment.
     const Bytes whole = jpegWith(exif);
     EXPECT_TRUE(scan(whole.substr(0, 2 + exif.size() - 1)).empty());
@@ -534,129 +381,6 @@ TEST(ExifTags, TheListHoldsSixtyEightTagsInTableOrderThreeOfThemWithoutName)
     EXPECT_EQ(exifTagName(0x9214), nullptr);
     EXPECT_EQ(exifTagName(0), nullptr);
     EXPECT_EQ(exifTagName(0x10110), nullptr);
-}
-
-class ExifPictureTest : public ::testing::Test {
-protected:
-    AlbumPicture& pictureWith(const Bytes& file)
-    {
-        test::writeFile(dir_ / "picture.jpg", file);
-        return picture_;
-    }
-
-    test::TempDir dir_;
-    AlbumPicture picture_{"picture.jpg", dir_.path().string(), ""};
-};
-
-TEST_F(ExifPictureTest, EveryNamedTagBecomesAVariableTypedByItsValue)
-{
-    ExifBuilder builder(true);
-    builder.ascii(0x0110, "NIKON D70")
-        .shortValue(0x0112, 0)
-        .subIfdPointer()
-        .subIfd()
-        .longValue(0xA002, 3072)
-        .shortValue(0xA003, 3072)
-        .rational(0x829D, 28, 10)
-        .srational(0x9204, -2, 6)
-        .byteValue(0xA300, 3)
-        .sbyteValue(0xA407, -1)
-        .sshortValue(0xA408, -7)
-        .slongValue(0xA409, -9)
-        .floatValue(0xA500, 2.2f)
-        .doubleValue(0xA404, 1.0 / 3)
-        .rational(0x9202, 3, 1)
-        .raw(0x9000, 7, 4, "0221")
-        .shortValue(0x9214, 3)
-        .shortValue(0x9209, 25);
-    AlbumPicture& picture = pictureWith(jpegWith(segment(0xE1, builder.payload())));
-    collectExifVariables(picture);
-
-    struct Expected {
-        const char* name;
-        int type;
-        const char* value;
-    };
-    const std::vector<Expected> expected = {
-        {"Exif_Model", VarString, "NIKON D70"},
-        {"Exif_Orientation", VarString, ""},
-        {"Exif_ExifImageWidth", VarString, "3072"},
-        {"Exif_ExifImageHeight", VarInt, "3072"},
-        {"Exif_FNumber", VarString, "28/10"},
-        {"ExifText_FNumber", VarString, "f/2.8"},
-        {"Exif_ExposureBiasValue", VarString, "-2/6"},
-        {"ExifText_ExposureBiasValue", VarString, "-0.3 EV"},
-        {"Exif_FileSource", VarInt, "3"},
-        {"Exif_GainControl", VarInt, "-1"},
-        {"Exif_Contrast", VarInt, "-7"},
-        {"Exif_Saturation", VarInt, "-9"},
-        {"Exif_Gamma", VarString, "2.20"},
-        {"Exif_DigitalZoomRatio", VarString, "0.33"},
-        {"Exif_ApertureValue", VarString, "2.8"},
-        {"Exif_Flash", VarString, "Flash fired, auto mode"},
-    };
-    std::vector<const ScriptVariable*> variables;
-    for (const ScriptVariable& variable : picture.exifVariables)
-        variables.push_back(&variable);
-    ASSERT_EQ(variables.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        SCOPED_TRACE(expected[i].name);
-        EXPECT_EQ(variables[i]->name(), expected[i].name);
-        EXPECT_EQ(variables[i]->type(), expected[i].type);
-        EXPECT_EQ(variables[i]->valueText(), expected[i].value);
-    }
-    EXPECT_EQ(variables[3]->intValue(), 3072);
-
-    // A second collection appends again rather than replacing.
-    collectExifVariables(picture);
-    int count = 0;
-    for (const ScriptVariable& variable : picture.exifVariables)
-        count += variable.name() == "Exif_Model";
-    EXPECT_EQ(count, 2);
-}
-
-TEST_F(ExifPictureTest, AFirstApp1SegmentOfXmpHidesTheExifSegmentAfterIt)
-{
-    ExifBuilder builder(false);
-    builder.ascii(0x0110, "E950");
-    const Bytes xmp = segment(0xE1, Bytes("http://ns.adobe.com/xap/1.0/\0<x/>", 33));
-    AlbumPicture& picture = pictureWith(jpegWith(xmp + segment(0xE1, builder.payload())));
-    collectExifVariables(picture);
-    EXPECT_TRUE(picture.exifVariables.empty());
-    EXPECT_EQ(readShotTime(picture), "");
-}
-
-TEST_F(ExifPictureTest, AMissingShotTimeIsReadAgainWhileAFoundOneIsKept)
-{
-    const Bytes noExif = jpegWith(segment(0xE0, Bytes("JFIF\0\1\1\0\0\1\0\1\0\0", 14)));
-    AlbumPicture& picture = pictureWith(noExif);
-    EXPECT_EQ(readShotTime(picture), "");
-    EXPECT_FALSE(picture.shotTime.has_value());
-
-    // The file gains a shot time: the next request reads it.
-    ExifBuilder builder(true);
-    builder.ascii(0x9003, "2001:04:06 11:51:40")
-        .subIfdPointer()
-        .subIfd()
-        .ascii(0x9004, "2001:04:06 11:51:41")
-        .ascii(0x9003, "2003:10:25 15:29:18");
-    test::writeFile(dir_ / "picture.jpg", jpegWith(segment(0xE1, builder.payload())));
-    EXPECT_EQ(readShotTime(picture), "2003:10:25 15:29:18");
-    EXPECT_EQ(picture.shotTime, "2003:10:25 15:29:18");
-
-    // Once found it is not read again.
-    ExifBuilder later(false);
-    later.ascii(0x9003, "2020:01:01 00:00:00");
-    test::writeFile(dir_ / "picture.jpg", jpegWith(segment(0xE1, later.payload())));
-    EXPECT_EQ(readShotTime(picture), "2003:10:25 15:29:18");
-
-    // A DateTimeOriginal that is a number is not a shot time.
-    AlbumPicture other("other.jpg", dir_.path().string(), "");
-    ExifBuilder numeric(false);
-    numeric.longValue(0x9003, 20010406);
-    test::writeFile(dir_ / "other.jpg", jpegWith(segment(0xE1, numeric.payload())));
-    EXPECT_EQ(readShotTime(other), "");
-    EXPECT_FALSE(other.shotTime.has_value());
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/test_support.h"
+
 namespace quorvane {
 namespace {
 
@@ -51,11 +53,7 @@ Image constantImage(std::uint32_t width, std::uint32_t height, std::uint32_t com
 Image randomImage(std::uint32_t width, std::uint32_t height, std::uint32_t components, unsigned seed)
 {
     std::mt19937 random(seed);
-    Image image;
-    image.allocate(width, height, components);
-    for (std::size_t i = 0; i < image.byteSize(); ++i)
-        image.pixels[i] = static_cast<std::uint8_t>(random());
-    return image;
+    return test::randomImage(width, height, components, random);
 }
 
 std::vector<int> samples(const Image& image)

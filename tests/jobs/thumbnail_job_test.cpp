@@ -9,20 +9,11 @@
 namespace quorvane {
 namespace {
 
-void writePicture(const std::filesystem::path& path, std::uint32_t width, std::uint32_t height)
-{
-    std::filesystem::create_directories(path.parent_path());
-    Image image;
-    ASSERT_TRUE(image.allocate(width, height, 3));
-    image.fill(0x336699);
-    ASSERT_TRUE(image.saveJpeg(path.string()));
-}
-
 TEST(ThumbnailJob, MakesEveryFileReportsEachPictureAndCountsUnreadableOnes)
 {
     test::TempDir dir;
-    writePicture(dir / "a.jpg", 64, 48);
-    writePicture(dir / "Trip" / "b.jpg", 48, 64);
+    ASSERT_TRUE(test::writePicture(dir / "a.jpg", 64, 48));
+    ASSERT_TRUE(test::writePicture(dir / "Trip" / "b.jpg", 48, 64));
     test::writeFile(dir / "Trip" / "broken.jpg", "not a picture");
 
     test::ScriptedHost host;

@@ -23,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void writePicture(const fs::path& path, std::uint32_t width, std::uint32_t height, std::uint32_t components,
+void writeTexturedPicture(const fs::path& path, std::uint32_t width, std::uint32_t height, std::uint32_t components,
                   unsigned seed)
 {
     // Smooth bands with some noise, so every filter has something to do.
@@ -48,18 +48,18 @@ void writeAlbum(const fs::path& root)
     fs::create_directories(root / "Trip" / "Day1");
     fs::create_directories(root / "Trip" / "Day2");
     fs::create_directories(root / "Empty" / "Deep");
-    writePicture(root / "big.jpg", 900, 700, 3, 1);
-    writePicture(root / "small.jpg", 90, 60, 3, 2);
-    writePicture(root / "grey.jpg", 300, 420, 1, 3);
-    writePicture(root / "Trip" / "a.jpg", 640, 480, 3, 4);
+    writeTexturedPicture(root / "big.jpg", 900, 700, 3, 1);
+    writeTexturedPicture(root / "small.jpg", 90, 60, 3, 2);
+    writeTexturedPicture(root / "grey.jpg", 300, 420, 1, 3);
+    writeTexturedPicture(root / "Trip" / "a.jpg", 640, 480, 3, 4);
     test::writeFile(root / "Trip" / "broken.jpg", "no picture here");
     test::writeFile(root / "Trip" / "clip.avi", "RIFF movie");
-    writePicture(root / "Trip" / "dir_Day1.jpg", 500, 300, 3, 5);
-    writePicture(root / "Trip" / "z.jpg", 30, 200, 3, 6);
+    writeTexturedPicture(root / "Trip" / "dir_Day1.jpg", 500, 300, 3, 5);
+    writeTexturedPicture(root / "Trip" / "z.jpg", 30, 200, 3, 6);
     for (unsigned n = 0; n < 7; ++n)
-        writePicture(root / "Trip" / "Day1" / ("d" + std::to_string(n) + ".jpg"), n % 2 ? 800 : 40, 300, 3, 10 + n);
-    writePicture(root / "Trip" / "Day2" / "only.jpg", 1200, 900, 3, 20);
-    writePicture(root / "Empty" / "Deep" / "e.jpg", 333, 222, 3, 21);
+        writeTexturedPicture(root / "Trip" / "Day1" / ("d" + std::to_string(n) + ".jpg"), n % 2 ? 800 : 40, 300, 3, 10 + n);
+    writeTexturedPicture(root / "Trip" / "Day2" / "only.jpg", 1200, 900, 3, 20);
+    writeTexturedPicture(root / "Empty" / "Deep" / "e.jpg", 333, 222, 3, 21);
 }
 
 // Every file below folder, by path relative to it.

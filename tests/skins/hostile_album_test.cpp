@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "skins/run_program.h"
+#include "support/exif_builder.h"
 #include "support/test_support.h"
 
 namespace quorvane {
@@ -34,15 +35,9 @@ std::vector<std::string> hostileNames()
 // segment put in front of its own.
 std::string withExifModel(const std::string& jpeg, const std::string& model)
 {
-    const auto le16 = [](unsigned v) { return std::string{static_cast<char>(v & 0xff), static_cast<char>(v >> 8)}; };
-    const auto le32 = [&](unsigned v) { return le16(v & 0xffff) + le16(v >> 16); };
-    std::string tiff = "II" + le16(42) + le32(8) + le16(1);
-    tiff += le16(0x0110) + le16(2) + le32(static_cast<unsigned>(model.size()) + 1) + le32(8 + 2 + 12 + 4);
-    tiff += le32(0) + model + std::string(1, '\0');
-    const std::string payload = std::string("Exif\0\0", 6) + tiff;
-    const auto length = static_cast<unsigned>(payload.size()) + 2;
-    return jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) + static_cast<char>(length & 0xff) +
-           payload + jpeg.substr(2);
+    test::ExifBuilder builder(false);
+    builder.ascii(0x0110, model);
+    return test::withExifSegment(jpeg, builder.payload());
 }
 
 struct HostileCase {

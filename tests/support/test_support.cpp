@@ -78,4 +78,25 @@ std::vector<std::string> variableTexts(const VariableList& variables)
     return texts;
 }
 
+Image randomImage(std::uint32_t width, std::uint32_t height, std::uint32_t components, std::mt19937& random)
+{
+    Image image;
+    image.allocate(width, height, components);
+    for (std::size_t i = 0; i < image.byteSize(); ++i)
+        image.pixels[i] = static_cast<std::uint8_t>(random());
+    return image;
+}
+
+bool writePicture(const std::filesystem::path& path, std::uint32_t width, std::uint32_t height,
+                  std::uint32_t colour)
+{
+    std::error_code ignored;
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    Image image;
+    if (!image.allocate(width, height, 3))
+        return false;
+    image.fill(colour);
+    return image.saveJpeg(path.string());
+}
+
 }  // namespace quorvane::test

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "foundation/script_variable.h"
+#include "imaging/image.h"
 
 namespace quorvane::test {
 
@@ -64,6 +67,14 @@ std::filesystem::path corpusDir();
 
 // The project's source tree (for bundled skins and sample files).
 std::filesystem::path sourceDir();
+
+// A width × height picture of independent random samples.
+Image randomImage(std::uint32_t width, std::uint32_t height, std::uint32_t components, std::mt19937& random);
+
+// A JPEG picture of one colour (0xRRGGBB) at path, its folders made first;
+// false when it could not be written.
+bool writePicture(const std::filesystem::path& path, std::uint32_t width, std::uint32_t height,
+                  std::uint32_t colour = 0x336699);
 
 // "Name=value" for each variable, in list order.
 std::vector<std::string> variableTexts(const VariableList& variables);
