@@ -202,7 +202,7 @@ TEST_F(ProjectOptionsDialogTest, CancelAsksOnlyForAProjectNeverValidated)
 TEST_F(ProjectOptionsDialogTest, ControlsShowAndStoreEveryField)
 {
     ProjectOptions options;
-    options.skinList = {"Basic", "Dark", "Dark"};
+    options.skinList = {"Default", "Dark", "Dark"};
     options.skinName = "Dark";
     options.reduceFilter = FilterLanczos3;
     options.magFilter = FilterNone;
@@ -233,7 +233,7 @@ TEST_F(ProjectOptionsDialogTest, ControlsShowAndStoreEveryField)
     click(*dialog, "okButton");
 
     const ProjectOptions& stored = dialog->edited();
-    EXPECT_EQ(stored.skinName, "Basic");
+    EXPECT_EQ(stored.skinName, "Default");
     EXPECT_EQ(stored.reduceFilter, FilterPoint);
     EXPECT_EQ(stored.magFilter, FilterBilinear);
     EXPECT_EQ(stored.ftpServerName, "ftp.example.org");
@@ -269,7 +269,7 @@ TEST_F(ProjectOptionsDialogTest, FilterCodesWithoutAButtonAndAnEmptySkinListKeep
 TEST_F(ProjectOptionsDialogTest, DefaultsShowTheValuesOfANewProject)
 {
     ProjectOptions options;
-    options.skinList = {"Basic", "Dark"};
+    options.skinList = {"Default", "Dark"};
     options.skinName = "Dark";
     options.thumbWidth = 1;
     options.useDestPath = 0;
