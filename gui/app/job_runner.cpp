@@ -12,10 +12,11 @@ JobRunner::~JobRunner()
     waitForEnd();
 }
 
-void JobRunner::start(std::function<void()> work)
+void JobRunner::start(std::function<void()> work, QObject* receiver, std::function<void()> ended)
 {
     waitForEnd();
     thread_.reset(QThread::create(std::move(work)));
+    QObject::connect(thread_.get(), &QThread::finished, receiver, std::move(ended));
     thread_->start();
 }
 

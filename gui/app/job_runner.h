@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+class QObject;
 class QThread;
 
 namespace quorvane::gui {
@@ -15,8 +16,9 @@ public:
     JobRunner(const JobRunner&) = delete;
     JobRunner& operator=(const JobRunner&) = delete;
 
-    // Starts the work on a fresh thread once the previous one has ended.
-    void start(std::function<void()> work);
+    // Starts the work on a fresh thread once the previous one has ended;
+    // `ended` then runs on the receiver's thread.
+    void start(std::function<void()> work, QObject* receiver, std::function<void()> ended);
     // True from start until the work has returned.
     bool running() const;
     // Waits for the worker while serving the calls it makes into the window

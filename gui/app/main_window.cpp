@@ -427,8 +427,6 @@ void MainWindow::timerTick()
             tickCount_ = 0;
         }
     }
-    if (log_.jobDone.exchange(false))
-        closeProcessingWindow();
     preview_.timerTick();
 }
 

@@ -71,8 +71,8 @@ public:
     void updateControls();
     // True to go on although comments were edited and not saved.
     bool confirmDiscardComments();
-    // One tick of the 50 ms timer: autosave about once a minute, job end,
-    // preview repaints after a movie starts.
+    // One tick of the 50 ms timer: autosave about once a minute, preview
+    // repaints after a movie starts. A job's end arrives from its thread.
     void timerTick();
 
     // What the worker's host asks of the window, always on the window thread.

@@ -53,7 +53,10 @@ void MainWindow::startJob(WorkerJob job)
     jobs_.waitForEnd();
     const std::string rootText = rootCombo_->currentText().toStdString();
     showProcessingWindow();
-    jobs_.start([this, job, rootText] { runJob(job, rootText); });
+    jobs_.start([this, job, rootText] { runJob(job, rootText); }, this, [this] {
+        log_.jobDone = false;
+        closeProcessingWindow();
+    });
 }
 
 void MainWindow::runJob(WorkerJob job, const std::string& rootText)
