@@ -58,6 +58,7 @@ MainWindow::MainWindow(Prompts& prompts, std::filesystem::path globalOptionsFile
     setWindowTitle(QStringLiteral("Quorvane"));
     setWindowIcon(drawnIcon(IconKind::Application));
     setAcceptDrops(true);
+    createCommands();
     buildWindow();
     buildMenu();
     statusBar_ = new StatusBar(this);
@@ -121,12 +122,65 @@ MainWindow::~MainWindow()
     log_.setSink(nullptr);
 }
 
-template <typename Command>
-QPushButton* MainWindow::addButton(const QString& text, const char* name, Command command)
+template <typename Slot>
+QAction* MainWindow::addCommand(const QString& text, const char* name, Needs needs, Slot slot)
+{
+    auto* action = named(new QAction(text, this), name);
+    connect(action, &QAction::triggered, this, slot);
+    commands_.push_back({action, needs});
+    return action;
+}
+
+void MainWindow::createCommands()
+{
+    // The texts are the described menu entries; "&" only marks each one's Alt key.
+    actions_.select = addCommand(QStringLiteral("&Select Directory"), "selectDirectoryAction", Needs::Nothing,
+                                 &MainWindow::browseForRoot);
+    actions_.scan = addCommand(QStringLiteral("S&can Directory"), "scanDirectoryAction", Needs::Nothing,
+                               [this] { startJob(WorkerJob::Scan); });
+    actions_.save = addCommand(QStringLiteral("Sa&ve Comments"), "saveCommentsAction", Needs::Project,
+                               &MainWindow::saveComments);
+    actions_.quit = addCommand(QStringLiteral("&Quit"), "quitAction", Needs::Nothing, &MainWindow::close);
+    actions_.thumbnails = addCommand(QStringLiteral("Generate &Thumbnails"), "generateThumbnailsAction",
+                                     Needs::ValidOptions, [this] { startJob(WorkerJob::Thumbnails); });
+    actions_.force = addCommand(QStringLiteral("&Force Thumbnails generation"), "forceThumbnailsAction",
+                                Needs::ValidOptions, &MainWindow::forceThumbnails);
+    actions_.html = addCommand(QStringLiteral("Generate &HTML"), "generateHtmlAction", Needs::ValidOptions,
+                               [this] { startJob(WorkerJob::Html); });
+    actions_.clean = addCommand(QStringLiteral("&Clean Project"), "cleanProjectAction", Needs::Project,
+                                &MainWindow::cleanProject);
+    actions_.upload = addCommand(QStringLiteral("&Upload to FTP"), "uploadAction", Needs::ValidOptions,
+                                 &MainWindow::uploadToFtp);
+    actions_.projectOptions = addCommand(QStringLiteral("&Project Options"), "projectOptionsAction",
+                                         Needs::Project, &MainWindow::projectOptionsCommand);
+    actions_.globalOptions = addCommand(QStringLiteral("&Global Options"), "globalOptionsAction", Needs::Nothing,
+                                        &MainWindow::globalOptionsCommand);
+    actions_.about = addCommand(QStringLiteral("&About"), "aboutAction", Needs::Nothing, &MainWindow::aboutCommand);
+    actions_.skinParameters = addCommand(QStringLiteral("Adjust skin parameters"), "skinParametersAction",
+                                         Needs::ValidOptions, &MainWindow::skinParametersCommand);
+    // Shortcuts reach an action only while it is part of the window.
+    for (const Command& command : commands_)
+        addAction(command.action);
+
+    actions_.select->setShortcut(QKeySequence::Open);
+    actions_.scan->setShortcut(QKeySequence(Qt::Key_F5));
+    actions_.save->setShortcut(QKeySequence::Save);
+    actions_.quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    actions_.thumbnails->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    actions_.html->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    actions_.upload->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    actions_.projectOptions->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    actions_.about->setShortcut(QKeySequence::HelpContents);
+}
+
+// A button runs its command's action and is enabled with it.
+QPushButton* MainWindow::addButton(const QString& text, const char* name, QAction* command)
 {
     auto* button = named(new QPushButton(text), name);
     button->setAutoDefault(false);
-    connect(button, &QPushButton::clicked, this, command);
+    connect(button, &QPushButton::clicked, command, &QAction::trigger);
+    connect(command, &QAction::enabledChanged, button, &QWidget::setEnabled);
+    button->setEnabled(command->isEnabled());
     return button;
 }
 
@@ -145,11 +199,11 @@ void MainWindow::buildWindow()
     });
     auto* rootRow = new QHBoxLayout;
     rootRow->addWidget(rootCombo_, 1);
-    QPushButton* browse = addButton(QStringLiteral("..."), "browseButton", &MainWindow::browseForRoot);
+    QPushButton* browse = addButton(QStringLiteral("..."), "browseButton", actions_.select);
     browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     rootRow->addWidget(browse);
     rootRow->addWidget(
-        addButton(QStringLiteral("Scan"), "scanButton", [this] { startJob(WorkerJob::Scan); }));
+        addButton(QStringLiteral("Scan"), "scanButton", actions_.scan));
 
     tree_ = named(new QTreeWidget, "albumTree");
     tree_->setHeaderHidden(true);
@@ -169,20 +223,17 @@ void MainWindow::buildWindow()
     commentBox->addWidget(commentEdit_);
 
     auto* controls = new QGridLayout;
-    QPushButton* thumbnails = addButton(QStringLiteral("Generate Thumbnails"), "generateThumbnailsButton",
-                                        [this] { startJob(WorkerJob::Thumbnails); });
-    QPushButton* force = addButton(QStringLiteral("Force Thumbnails Generation"), "forceThumbnailsButton",
-                                   &MainWindow::forceThumbnails);
-    QPushButton* pages = addButton(QStringLiteral("Generate Pages"), "generatePagesButton",
-                                   [this] { startJob(WorkerJob::Html); });
-    QPushButton* save =
-        addButton(QStringLiteral("Save Comments"), "saveCommentsButton", &MainWindow::saveComments);
-    QPushButton* upload =
-        addButton(QStringLiteral("Upload To FTP"), "uploadButton", &MainWindow::uploadToFtp);
-    QPushButton* options = addButton(QStringLiteral("Project Options"), "projectOptionsButton",
-                                     &MainWindow::projectOptionsCommand);
-    QPushButton* skin = addButton(QStringLiteral("Adjust skin parameters"), "skinParametersButton",
-                                  &MainWindow::skinParametersCommand);
+    QPushButton* thumbnails =
+        addButton(QStringLiteral("Generate Thumbnails"), "generateThumbnailsButton", actions_.thumbnails);
+    QPushButton* force =
+        addButton(QStringLiteral("Force Thumbnails Generation"), "forceThumbnailsButton", actions_.force);
+    QPushButton* pages = addButton(QStringLiteral("Generate Pages"), "generatePagesButton", actions_.html);
+    QPushButton* save = addButton(QStringLiteral("Save Comments"), "saveCommentsButton", actions_.save);
+    QPushButton* upload = addButton(QStringLiteral("Upload To FTP"), "uploadButton", actions_.upload);
+    QPushButton* options =
+        addButton(QStringLiteral("Project Options"), "projectOptionsButton", actions_.projectOptions);
+    QPushButton* skin =
+        addButton(QStringLiteral("Adjust skin parameters"), "skinParametersButton", actions_.skinParameters);
     // Saving sits right below the comment box; the rest pair up by subject.
     controls->addWidget(save, 0, 0, 1, 2);
     controls->addWidget(thumbnails, 1, 0);
@@ -191,8 +242,6 @@ void MainWindow::buildWindow()
     controls->addWidget(upload, 2, 1);
     controls->addWidget(options, 3, 0);
     controls->addWidget(skin, 3, 1);
-    projectButtons_ = {save, options};
-    generationButtons_ = {thumbnails, upload, force, pages, skin};
 
     auto* rightColumn = new QVBoxLayout;
     rightColumn->addWidget(groupWith(QStringLiteral("Selected Picture Comments"), commentBox), 1);
@@ -211,63 +260,22 @@ void MainWindow::buildWindow()
 
 void MainWindow::buildMenu()
 {
-    const auto addAction = [this](QMenu* menu, const QString& text, const char* name) {
-        return named(menu->addAction(text), name);
-    };
-    // The texts are the described ones; "&" only marks each one's Alt key.
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* select = addAction(file, QStringLiteral("&Select Directory"), "selectDirectoryAction");
-    QAction* scan = addAction(file, QStringLiteral("S&can Directory"), "scanDirectoryAction");
-    QAction* save = addAction(file, QStringLiteral("Sa&ve Comments"), "saveCommentsAction");
+    file->addActions({actions_.select, actions_.scan, actions_.save});
     file->addSeparator();
-    QAction* quit = addAction(file, QStringLiteral("&Quit"), "quitAction");
+    file->addAction(actions_.quit);
 
     QMenu* process = menuBar()->addMenu(QStringLiteral("&Process"));
-    QAction* thumbnails =
-        addAction(process, QStringLiteral("Generate &Thumbnails"), "generateThumbnailsAction");
-    QAction* force =
-        addAction(process, QStringLiteral("&Force Thumbnails generation"), "forceThumbnailsAction");
+    process->addActions({actions_.thumbnails, actions_.force});
     process->addSeparator();
-    QAction* html = addAction(process, QStringLiteral("Generate &HTML"), "generateHtmlAction");
+    process->addAction(actions_.html);
     process->addSeparator();
-    QAction* clean = addAction(process, QStringLiteral("&Clean Project"), "cleanProjectAction");
+    process->addAction(actions_.clean);
 
-    QMenu* ftp = menuBar()->addMenu(QStringLiteral("F&TP"));
-    QAction* upload = addAction(ftp, QStringLiteral("&Upload to FTP"), "uploadAction");
-
+    menuBar()->addMenu(QStringLiteral("F&TP"))->addAction(actions_.upload);
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-    QAction* project = addAction(options, QStringLiteral("&Project Options"), "projectOptionsAction");
-    QAction* global = addAction(options, QStringLiteral("&Global Options"), "globalOptionsAction");
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
-    QAction* about = addAction(help, QStringLiteral("&About"), "aboutAction");
-
-    select->setShortcut(QKeySequence::Open);
-    scan->setShortcut(QKeySequence(Qt::Key_F5));
-    save->setShortcut(QKeySequence::Save);
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    thumbnails->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    html->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-    upload->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
-    project->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    about->setShortcut(QKeySequence::HelpContents);
-    menuActions_ = {select, scan, save, quit, thumbnails, force, html, clean, upload, project, global, about};
-
-    connect(select, &QAction::triggered, this, &MainWindow::browseForRoot);
-    connect(scan, &QAction::triggered, this, [this] { startJob(WorkerJob::Scan); });
-    connect(save, &QAction::triggered, this, &MainWindow::saveComments);
-    connect(quit, &QAction::triggered, this, &MainWindow::close);
-    connect(thumbnails, &QAction::triggered, this, [this] { startJob(WorkerJob::Thumbnails); });
-    connect(force, &QAction::triggered, this, &MainWindow::forceThumbnails);
-    connect(html, &QAction::triggered, this, [this] { startJob(WorkerJob::Html); });
-    connect(clean, &QAction::triggered, this, &MainWindow::cleanProject);
-    connect(upload, &QAction::triggered, this, &MainWindow::uploadToFtp);
-    connect(project, &QAction::triggered, this, &MainWindow::projectOptionsCommand);
-    connect(global, &QAction::triggered, this, &MainWindow::globalOptionsCommand);
-    connect(about, &QAction::triggered, this, &MainWindow::aboutCommand);
-
-    projectActions_ = {save, clean, project};
-    generationActions_ = {thumbnails, force, html, upload};
+    options->addActions({actions_.projectOptions, actions_.globalOptions});
+    menuBar()->addMenu(QStringLiteral("&?"))->addAction(actions_.about);
 }
 
 void MainWindow::connectTree()
@@ -296,14 +304,13 @@ void MainWindow::updateControls()
 {
     const bool active = project_.projectActive;
     const bool valid = active && project_.optionsValid();
-    for (QWidget* button : projectButtons_)
-        button->setEnabled(active);
-    for (QAction* action : projectActions_)
-        action->setEnabled(active);
-    for (QWidget* button : generationButtons_)
-        button->setEnabled(valid);
-    for (QAction* action : generationActions_)
-        action->setEnabled(valid);
+    for (const Command& command : commands_) {
+        const bool available = command.needs == Needs::Nothing ||
+                               (command.needs == Needs::Project && active) ||
+                               (command.needs == Needs::ValidOptions && valid);
+        // Shortcuts reach actions even through a disabled menu bar.
+        command.action->setEnabled(!processing_ && available);
+    }
     commentEdit_->setEnabled(project_.selectedNode != nullptr);
 }
 
@@ -444,9 +451,7 @@ void MainWindow::showProcessingWindow()
     processingWindow_->raise();
     centralWidget()->setEnabled(false);
     menuBar()->setEnabled(false);
-    // Shortcuts reach actions even through a disabled menu bar.
-    for (QAction* action : menuActions_)
-        action->setEnabled(false);
+    updateControls();
     log_.setBusy(true);
 }
 
@@ -456,8 +461,6 @@ void MainWindow::closeProcessingWindow()
         processing_ = false;
         centralWidget()->setEnabled(true);
         menuBar()->setEnabled(true);
-        for (QAction* action : menuActions_)
-            action->setEnabled(true);
         updateControls();
         processingWindow_->hide();
         processingWindow_->clearProgress();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QMainWindow>
 
@@ -109,9 +110,17 @@ private:
     void buildWindow();
     void placeWindow();
     void rememberGeometry();
+    // When a command can run (never while a job runs).
+    enum class Needs {
+        Nothing,
+        Project,       // an active project
+        ValidOptions,  // an active project whose options are valid
+    };
+    void createCommands();
+    template <typename Slot>
+    QAction* addCommand(const QString& text, const char* name, Needs needs, Slot slot);
+    QPushButton* addButton(const QString& text, const char* name, QAction* command);
     void buildMenu();
-    template <typename Command>
-    QPushButton* addButton(const QString& text, const char* name, Command command);
     void connectTree();
     void fillRootList();
     void onTreeSelectionChanged(AlbumNode* oldNode, AlbumNode* newNode);
@@ -145,14 +154,28 @@ private:
     QString selectedKey_;
     bool processing_ = false;
 
-    // Enabled while a project is active.
-    QList<QWidget*> projectButtons_;
-    QList<QAction*> projectActions_;
-    // Enabled while a project is active and its options are valid.
-    QList<QWidget*> generationButtons_;
-    QList<QAction*> generationActions_;
-    // Every command of the menu, each reachable by its shortcut.
-    QList<QAction*> menuActions_;
+    // One action per command, shared by its menu entry, its button and its
+    // shortcut; updateControls enables each from its needs.
+    struct Command {
+        QAction* action;
+        Needs needs;
+    };
+    std::vector<Command> commands_;
+    struct Actions {
+        QAction* select = nullptr;
+        QAction* scan = nullptr;
+        QAction* save = nullptr;
+        QAction* quit = nullptr;
+        QAction* thumbnails = nullptr;
+        QAction* force = nullptr;
+        QAction* html = nullptr;
+        QAction* clean = nullptr;
+        QAction* upload = nullptr;
+        QAction* projectOptions = nullptr;
+        QAction* globalOptions = nullptr;
+        QAction* about = nullptr;
+        QAction* skinParameters = nullptr;  // a button only
+    } actions_;
 };
 
 }  // namespace quorvane::gui
