@@ -6,14 +6,17 @@
 
 namespace quorvane {
 
-bool walkDirectories(AlbumDirectory& root, const DirectoryVisitor& visitor)
+namespace {
+
+template <typename Directory>
+bool walk(Directory& root, const BasicDirectoryVisitor<Directory>& visitor)
 {
     struct Open {
-        AlbumDirectory* directory;
-        AlbumDirectory* nextChild;
+        Directory* directory;
+        Directory* nextChild;
     };
     std::vector<Open> open;
-    const auto enter = [&](AlbumDirectory& directory) {
+    const auto enter = [&](Directory& directory) {
         const WalkStep step = visitor.enter(directory, static_cast<int>(open.size()));
         if (step == WalkStep::Stop)
             return false;
@@ -23,18 +26,30 @@ bool walkDirectories(AlbumDirectory& root, const DirectoryVisitor& visitor)
     if (!enter(root))
         return false;
     while (!open.empty()) {
-        if (AlbumDirectory* child = open.back().nextChild) {
+        if (Directory* child = open.back().nextChild) {
             open.back().nextChild = List<AlbumDirectory>::next(*child);
             if (!enter(*child))
                 return false;
             continue;
         }
-        AlbumDirectory& left = *open.back().directory;
+        Directory& left = *open.back().directory;
         open.pop_back();
         if (visitor.leave)
             visitor.leave(left, static_cast<int>(open.size()));
     }
     return true;
+}
+
+}  // namespace
+
+bool walkDirectories(AlbumDirectory& root, const DirectoryVisitor& visitor)
+{
+    return walk(root, visitor);
+}
+
+bool walkDirectories(const AlbumDirectory& root, const ConstDirectoryVisitor& visitor)
+{
+    return walk(root, visitor);
 }
 
 void forEachDirectory(AlbumDirectory& root, const std::function<void(AlbumDirectory&)>& visit)

@@ -15,16 +15,20 @@ enum class WalkStep {
 };
 
 // What a walk does at each directory. `depth` is 0 for the walk's root.
-struct DirectoryVisitor {
-    std::function<WalkStep(AlbumDirectory& directory, int depth)> enter;
+template <typename Directory>
+struct BasicDirectoryVisitor {
+    std::function<WalkStep(Directory& directory, int depth)> enter;
     // Optional: called once every directory below has been left.
-    std::function<void(AlbumDirectory& directory, int depth)> leave;
+    std::function<void(Directory& directory, int depth)> leave;
 };
+using DirectoryVisitor = BasicDirectoryVisitor<AlbumDirectory>;
+using ConstDirectoryVisitor = BasicDirectoryVisitor<const AlbumDirectory>;
 
 // The one album walk: depth first, each parent before its children and
 // siblings in list order, with an explicit stack so that deep albums cannot
 // exhaust the call stack. False when a visit stopped it.
 bool walkDirectories(AlbumDirectory& root, const DirectoryVisitor& visitor);
+bool walkDirectories(const AlbumDirectory& root, const ConstDirectoryVisitor& visitor);
 
 // The walk for visits that neither skip nor stop.
 void forEachDirectory(AlbumDirectory& root, const std::function<void(AlbumDirectory&)>& visit);

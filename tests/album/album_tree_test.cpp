@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "album/tree_walk.h"
+
 namespace quorvane {
 namespace {
 
@@ -94,6 +99,37 @@ TEST(AlbumTree, DeepTreesAreDestroyedWithoutRecursion)
     }
     root.reset();
     SUCCEED();
+}
+
+// root/{a/{a1, a2}, b} walked with every step the visits can ask for.
+TEST(TreeWalk, EntersParentsFirstLeavesAfterChildrenSkipsAndStops)
+{
+    AlbumDirectory root("root");
+    AlbumDirectory* a = root.appendSubdirectory(std::make_unique<AlbumDirectory>("a"));
+    a->appendSubdirectory(std::make_unique<AlbumDirectory>("a1"));
+    a->appendSubdirectory(std::make_unique<AlbumDirectory>("a2"));
+    root.appendSubdirectory(std::make_unique<AlbumDirectory>("b"));
+
+    const auto walked = [&root](const std::string& skip, const std::string& stop) {
+        std::vector<std::string> steps;
+        const bool finished = walkDirectories(
+            static_cast<const AlbumDirectory&>(root),
+            {[&](const AlbumDirectory& directory, int depth) {
+                 steps.push_back("+" + directory.name + std::to_string(depth));
+                 return directory.name == stop ? WalkStep::Stop
+                        : directory.name == skip ? WalkStep::SkipChildren
+                                                 : WalkStep::Continue;
+             },
+             [&](const AlbumDirectory& directory, int depth) {
+                 steps.push_back("-" + directory.name + std::to_string(depth));
+             }});
+        steps.push_back(finished ? "finished" : "stopped");
+        return steps;
+    };
+    EXPECT_EQ(walked("", ""), (std::vector<std::string>{"+root0", "+a1", "+a12", "-a12", "+a22", "-a22", "-a1",
+                                                        "+b1", "-b1", "-root0", "finished"}));
+    EXPECT_EQ(walked("a", ""), (std::vector<std::string>{"+root0", "+a1", "-a1", "+b1", "-b1", "-root0", "finished"}));
+    EXPECT_EQ(walked("", "a2"), (std::vector<std::string>{"+root0", "+a1", "+a12", "-a12", "+a22", "stopped"}));
 }
 
 }  // namespace
