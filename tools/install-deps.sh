@@ -33,6 +33,9 @@ packages+=(
 # build carries its HEVC and AV1 decoders), PNG and WebP.
 packages+=(libheif-dev libpng-dev libwebp-dev)
 
+# Movie poster frames and facts: FFmpeg's demuxers, decoders and scaler.
+packages+=(libavformat-dev libavcodec-dev libavutil-dev libswscale-dev)
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

@@ -63,7 +63,10 @@ std::filesystem::path sourceDir()
 
 std::filesystem::path corpusDir()
 {
-    const std::filesystem::path corpus = sourceDir() / ".." / "shared" / "corpus";
+    // A worktree checked out away from the project folder names it instead.
+    const char* named = std::getenv("QUORVANE_CORPUS_DIR");
+    const std::filesystem::path corpus =
+        named && *named ? std::filesystem::path(named) : sourceDir() / ".." / "shared" / "corpus";
     std::error_code error;
     if (std::filesystem::is_directory(corpus / "jpeg", error))
         return std::filesystem::weakly_canonical(corpus, error);
