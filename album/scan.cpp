@@ -123,7 +123,7 @@ void TreeScanner::close()
     // Every kept subdirectory has been settled by now, so names are matched
     // against the complete listing.
     applyStoredComments(stack_.back().comments, *directory, stack_.size() == 1);
-    sortFiles(*directory, options_.sortMethod);
+    sortFiles(*directory, options_.sortMethod, options_.todaysFormats != 0);
     stack_.pop_back();
     if (stack_.empty())
         return;
@@ -173,6 +173,16 @@ int classifyFile(std::string_view fileName, bool todaysFormats)
         return todaysFormats ? MediaPicture : MediaNone;
     for (std::string_view movie : {".mpg", ".mpeg", ".avi", ".wmv"}) {
         if (startsWithIgnoringAsciiCase(extension, movie))
+            return MediaMovie;
+    }
+    if (!todaysFormats)
+        return MediaNone;
+    // The web copies this program makes of other movies.
+    if (fileName.starts_with("web_") && equalsIgnoringAsciiCase(extension, ".mp4"))
+        return MediaNone;
+    // Whole extensions only: ".mov" must not take in ".movie".
+    for (std::string_view movie : {".mp4", ".m4v", ".mov", ".webm", ".mkv", ".3gp"}) {
+        if (equalsIgnoringAsciiCase(extension, movie))
             return MediaMovie;
     }
     return MediaNone;

@@ -14,7 +14,9 @@ class ProjectOptions;
 // 0 not a media file, 1 picture (MediaPicture), 2 movie (MediaMovie).
 // Generated files ("thm_", "inter_") are never media. HEIC/HEIF, AVIF, PNG
 // and WebP pictures count only with todaysFormats; an AVIF picture is never
-// taken for a movie, although its extension begins with ".avi".
+// taken for a movie, although its extension begins with ".avi". With
+// todaysFormats .mp4, .m4v, .mov, .webm, .mkv and .3gp (any case) are movies
+// too, and web copies ("web_*.mp4") made by the thumbnail job never media.
 int classifyFile(std::string_view fileName, bool todaysFormats = false);
 
 // Builds the album tree below rootPath, used exactly as typed: pictures and

@@ -6,6 +6,7 @@
 #include "album/album_tree.h"
 #include "album/tree_walk.h"
 #include "album/shot_time.h"
+#include "imaging/movie_frame.h"
 #include "options/project_options.h"
 
 namespace quorvane {
@@ -63,7 +64,7 @@ bool shotTimeComesAfter(const AlbumPicture& a, const AlbumPicture& b)
     return bytesGreater(storedShotTime(a), storedShotTime(b));
 }
 
-void sortFiles(AlbumDirectory& directory, int sortMethod)
+void sortFiles(AlbumDirectory& directory, int sortMethod, bool movieTimes)
 {
     switch (sortMethod) {
     case SortNumberInName:
@@ -76,7 +77,13 @@ void sortFiles(AlbumDirectory& directory, int sortMethod)
         // Each file is read once per sort rather than at every comparison; the
         // order is the same, and a directory of movies costs one read each.
         for (AlbumPicture& file : directory.files) {
-            if (!file.shotTime)
+            if (file.shotTime)
+                continue;
+            MovieFacts facts;
+            if (movieTimes && file.mediaKind == MediaMovie &&
+                readMovieFacts(file.fullPath(), facts) == MovieStatus::Ok && !facts.creationTime.empty())
+                file.shotTime = facts.creationTime;
+            else
                 readShotTime(file);
         }
         directory.files.sort(shotTimeComesAfter);
@@ -86,9 +93,11 @@ void sortFiles(AlbumDirectory& directory, int sortMethod)
     }
 }
 
-void resortTree(AlbumDirectory& root, int sortMethod)
+void resortTree(AlbumDirectory& root, int sortMethod, bool movieTimes)
 {
-    forEachDirectory(root, [sortMethod](AlbumDirectory& directory) { sortFiles(directory, sortMethod); });
+    forEachDirectory(root, [sortMethod, movieTimes](AlbumDirectory& directory) {
+        sortFiles(directory, sortMethod, movieTimes);
+    });
 }
 
 }  // namespace quorvane

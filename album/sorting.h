@@ -21,9 +21,11 @@ bool shotTimeComesAfter(const AlbumPicture& a, const AlbumPicture& b);
 // Sorts the directory's files by the method (1 number, 2 whole name, 3 Exif
 // shot time); any other method keeps the present order. Subdirectories are
 // never sorted.
-void sortFiles(AlbumDirectory& directory, int sortMethod);
+// movieTimes (today's formats) gives movies the creation time their
+// container records as shot time, so phone clips sort among the photos.
+void sortFiles(AlbumDirectory& directory, int sortMethod, bool movieTimes = false);
 
 // sortFiles on the directory and on every directory below it.
-void resortTree(AlbumDirectory& root, int sortMethod);
+void resortTree(AlbumDirectory& root, int sortMethod, bool movieTimes = false);
 
 }  // namespace quorvane

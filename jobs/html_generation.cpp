@@ -20,6 +20,7 @@ void defineSizeVariables(ScriptContext& context, const ProjectOptions& options)
     context.getOrCreateVariable(VarInt, "DirThumbWidth")->setInt(options.dirThumbWidth());
     context.getOrCreateVariable(VarInt, "DirThumbHeight")->setInt(options.dirThumbHeight());
     context.getOrCreateVariable(VarInt, "IntermediateImg")->setInt(options.intermediateActive);
+    context.getOrCreateVariable(VarInt, "TodaysFormats")->setInt(options.todaysFormats);
 }
 
 void defineDirectoryVariables(ScriptContext& context, const ProjectOptions& options,

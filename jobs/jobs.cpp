@@ -1,5 +1,8 @@
 #include "jobs/jobs.h"
 
+#include <string>
+#include <vector>
+
 #include "album/comments.h"
 #include "album/directory_listing.h"
 #include "album/scan.h"
@@ -98,25 +101,30 @@ void runScanJob(Project& project, const std::string& rootText, GlobalOptions& gl
 int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host, unsigned threads)
 {
     int unreadable = 0;
+    std::vector<std::string> failedMovies;
     if (project.root && project.options) {
         if (!prepareOutputFolder(project, log)) {
             log.jobDone = true;
             return 1;
         }
         log.postStatus("Generating Thumbnails");
+        const bool posters = project.options->todaysFormats != 0;
         int total = 0;
-        forEachDirectory(*project.root, [&total](AlbumDirectory& directory) {
+        forEachDirectory(*project.root, [&total, posters](AlbumDirectory& directory) {
             for (const AlbumPicture& file : directory.files)
-                total += file.mediaKind == MediaPicture;
+                total += file.mediaKind == MediaPicture || (posters && file.mediaKind == MediaMovie);
         });
         int done = 0;
         host.progress(0, total);
-        unreadable = generateAlbumImages(*project.root, *project.options, force,
-                                         [&](const std::string& sourcePath) {
-                                             log.postStatus("Processing %s", sourcePath.c_str());
-                                             host.progress(done++, total);
-                                         },
-                                         threads);
+        ThumbnailGenerator generator(*project.options,
+                                     [&](const std::string& sourcePath) {
+                                         log.postStatus("Processing %s", sourcePath.c_str());
+                                         host.progress(done++, total);
+                                     },
+                                     threads);
+        generator.generateAlbumImages(force, *project.root);
+        unreadable = generator.failedPictures();
+        failedMovies = generator.failedMovies();
         host.progress(total, total);
     }
     log.jobDone = true;
@@ -125,7 +133,10 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host,
         log.postStatus("1 picture could not be read");
     else if (unreadable > 1)
         log.postStatus("%d pictures could not be read", unreadable);
-    return unreadable;
+    // Each movie by name: the pages show no poster for it.
+    for (const std::string& failure : failedMovies)
+        log.postStatus("No poster: %s", failure.c_str());
+    return unreadable + static_cast<int>(failedMovies.size());
 }
 
 bool prepareOutputFolder(const Project& project, StatusLog& log)

@@ -20,8 +20,9 @@ struct CommentsSaveResult;
 void runScanJob(Project& project, const std::string& rootText, GlobalOptions& globalOptions,
                 StatusLog& log, JobHost& host);
 
-// Thumbnails, intermediate images and directory thumbnails of the whole album;
-// answers how many pictures could not be read. threads: pictures made at the
+// Thumbnails, intermediate images and directory thumbnails of the whole album,
+// and movie posters with today's formats; answers how many pictures and
+// movies could not be read (each such movie is named in the log). threads: pictures made at the
 // same time, 0 for every hardware thread (or QUORVANE_THREADS).
 int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host, unsigned threads = 0);
 

@@ -17,6 +17,7 @@
 #include "album/generated_names.h"
 #include "foundation/safe_files.h"
 #include "imaging/jpeg_io.h"
+#include "imaging/movie_frame.h"
 #include "imaging/orientation.h"
 #include "imaging/picture_reader.h"
 #include "imaging/resample.h"
@@ -121,6 +122,16 @@ public:
             if (entry.mediaKind == MediaPicture) {
                 picture(entry, cell, mosaic, options.highDensity && twiceSizeNames.allowed(entry));
                 ++cell;
+            }
+        }
+        // Posters fill the cells after the pictures, so a folder of movies
+        // gets a mosaic of them instead of a black one.
+        if (options.todaysFormats) {
+            for (const AlbumPicture& entry : directory.files) {
+                if (entry.mediaKind == MediaMovie) {
+                    picture(entry, cell, mosaic, false);
+                    ++cell;
+                }
             }
         }
 
@@ -398,7 +409,7 @@ ThumbnailGenerator::Mosaic ThumbnailGenerator::planMosaic(const AlbumDirectory& 
 {
     int entries = static_cast<int>(std::min<std::uint32_t>(directory.subdirectories.count(), INT32_MAX / 2));
     for (const AlbumPicture& file : directory.files)
-        entries += file.mediaKind == MediaPicture;
+        entries += file.mediaKind == MediaPicture || (options_.todaysFormats && file.mediaKind == MediaMovie);
     Mosaic mosaic;
     mosaic.canvas = &canvas;
     mosaic.canvas2x = canvas2x;
@@ -452,8 +463,27 @@ bool ThumbnailGenerator::writeJpeg(const Image& image, const std::string& path)
 
 void ThumbnailGenerator::account(const PictureOutcome& outcome)
 {
-    failedPictures_ += outcome.unreadable;
+    if (!outcome.movieFailure.empty())
+        failedMovies_.push_back(outcome.movieFailure);
+    else
+        failedPictures_ += outcome.unreadable;
     failedWrites_ += outcome.failedWrites;
+}
+
+bool ThumbnailGenerator::loadSource(const AlbumPicture& picture, std::uint32_t boxWidth, std::uint32_t boxHeight,
+                                    Image& image, PictureOutcome& outcome) const
+{
+    const std::string source = sourcePath(picture);
+    if (picture.mediaKind != MediaMovie)
+        return loadFitted(source, boxWidth, boxHeight, image);
+    MovieFacts facts;
+    const MovieStatus status = readMovieFrame(source, image, facts);
+    if (status != MovieStatus::Ok) {
+        outcome.movieFailure = source + " " + movieStatusText(status);
+        return false;
+    }
+    fitAndResample(image, boxWidth, boxHeight, options_.reduceFilter, options_.magFilter);
+    return true;
 }
 
 void ThumbnailGenerator::generateAlbumImages(bool forced, const AlbumDirectory& root)
@@ -520,8 +550,8 @@ bool ThumbnailGenerator::makeSize(bool forced, const AlbumPicture& picture, std:
     if (options_.intermediateActive) {
         const std::string intermediate = name(intermediatePath(picture));
         if (forced || fileMissing(intermediate)) {
-            if (!loadFitted(source, scaled(options_.intermediateWidth, scale),
-                            scaled(options_.intermediateHeight, scale), work))
+            if (!loadSource(picture, scaled(options_.intermediateWidth, scale),
+                            scaled(options_.intermediateHeight, scale), work, outcome))
                 return false;
             loaded = true;
             outcome.failedWrites += !writeJpeg(work, intermediate);
@@ -532,7 +562,7 @@ bool ThumbnailGenerator::makeSize(bool forced, const AlbumPicture& picture, std:
     if (forced || fileMissing(thumbnail)) {
         if (loaded)
             fitAndResample(work, width, height, options_.reduceFilter, options_.magFilter);
-        else if (!loadFitted(source, width, height, work))
+        else if (!loadSource(picture, width, height, work, outcome))
             return false;
         loaded = true;
         outcome.failedWrites += !writeJpeg(work, thumbnail);

@@ -80,6 +80,9 @@ public:
     int failedPictures() const { return failedPictures_; }
     // Generated files or copies that could not be written.
     int failedWrites() const { return failedWrites_; }
+    // Movies that gave no poster, each as its path and the reason, in the
+    // order they were finished.
+    const std::vector<std::string>& failedMovies() const { return failedMovies_; }
 
     // A directory thumbnail in the making: its canvas and the box of each
     // entry, and the same at twice the size when the project makes those.
@@ -109,6 +112,7 @@ public:
         Image cell2x;
         bool unreadable = false;
         int failedWrites = 0;
+        std::string movieFailure;  // a movie without a poster: its path and why
     };
     // Makes one picture's intermediate image and thumbnail, their
     // twice-size files when twiceSize, and the cell pictures asked for.
@@ -140,12 +144,17 @@ private:
     std::vector<MosaicCell> gridCells(int count, std::uint32_t scale) const;
     static void pasteCell(const Image& picture, const MosaicCell& box, Image& composite);
     void account(const PictureOutcome& outcome);
+    // loadFitted for a picture, the poster frame fitted the same way for a
+    // movie; a movie without one gets its reason in outcome.movieFailure.
+    bool loadSource(const AlbumPicture& picture, std::uint32_t boxWidth, std::uint32_t boxHeight, Image& image,
+                    PictureOutcome& outcome) const;
 
     const ProjectOptions& options_;
     Progress progress_;
     unsigned threads_;
     int failedPictures_ = 0;
     int failedWrites_ = 0;
+    std::vector<std::string> failedMovies_;
 };
 
 // Runs a whole thumbnail job over the album and returns the number of

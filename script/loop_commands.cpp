@@ -6,8 +6,10 @@
 #include "imaging/exif_display.h"
 #include "imaging/exif_reader.h"
 #include "album/generated_names.h"
+#include "options/project_options.h"
 #include "script/exif_variables.h"
 #include "script/generated_file_variables.h"
+#include "script/movie_variables.h"
 #include "script/script_context.h"
 
 namespace quorvane {
@@ -81,12 +83,14 @@ ScriptStatus ForEachImageCommand::bind(ScriptContext& context)
 
 bool ForEachMovieCommand::start(const AlbumDirectory& directory)
 {
+    previous = nullptr;
     current = directory.firstMovie();
     return current != nullptr;
 }
 
 bool ForEachMovieCommand::advance()
 {
+    previous = current;
     current = current ? AlbumDirectory::nextMovie(*current) : nullptr;
     active = current != nullptr;
     return active;
@@ -96,6 +100,12 @@ ScriptStatus ForEachMovieCommand::bind(ScriptContext& context)
 {
     bindText(context, "MovieName", current->fileName);
     bindText(context, "MovieComment", current->commentText());
+    // Older skins never see these, so their pages stay as they were.
+    if (context.options && context.options->todaysFormats) {
+        bindText(context, "PrevMovieName", fileNameOf(previous));
+        bindText(context, "NextMovieName", fileNameOf(AlbumDirectory::nextMovie(*current)));
+        bindMovieVariables(context, *current);
+    }
     return kScriptContinue;
 }
 

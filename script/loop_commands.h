@@ -54,6 +54,7 @@ public:
     std::unique_ptr<ScriptCommand> clone() const override { return std::make_unique<ForEachMovieCommand>(); }
     bool advance() override;
 
+    AlbumPicture* previous = nullptr;
     AlbumPicture* current = nullptr;
 
 protected:

@@ -124,7 +124,7 @@ void MainWindow::projectOptionsCommand()
         saveProjectOptions();
         if (project_.options->sortMethodChanged && project_.root) {
             log_.postStatus("Sorting tree, please wait");
-            resortTree(*project_.root, project_.options->sortMethod);
+            resortTree(*project_.root, project_.options->sortMethod, project_.options->todaysFormats != 0);
             project_.options->sortMethodChanged = 0;
             rebuildTreeView();
             log_.postStatus("Sorting completed");

@@ -79,6 +79,21 @@ TEST(FileClassification, GeneratedPrefixesAreCaseSensitiveAndOnlyAtTheStart)
     EXPECT_EQ(classifyFile("thm.jpg"), MediaPicture);
 }
 
+TEST(FileClassification, TodaysMovieContainersAreMoviesOnlyWithTheOption)
+{
+    for (const char* name : {"clip.mp4", "CLIP.MOV", "a.m4v", "a.webm", "a.MKV", "a.3gp"}) {
+        EXPECT_EQ(classifyFile(name, true), MediaMovie) << name;
+        EXPECT_EQ(classifyFile(name, false), MediaNone) << name;
+    }
+    EXPECT_EQ(classifyFile("a.movie", true), MediaNone);
+    EXPECT_EQ(classifyFile("a.mp4.txt", true), MediaNone);
+    EXPECT_EQ(classifyFile("web_clip.avi.mp4", true), MediaNone);
+    EXPECT_EQ(classifyFile("thm_clip.mp4", true), MediaNone);
+    EXPECT_EQ(classifyFile("thm_clip.mp4.jpg", true), MediaNone);
+    EXPECT_EQ(classifyFile("clip.avi", true), MediaMovie);
+    EXPECT_EQ(classifyFile("a.jpgx", true), MediaPicture);
+}
+
 TEST(DirectoryScan, GeneratedFilesAreLeftOut)
 {
     test::TempDir dir;

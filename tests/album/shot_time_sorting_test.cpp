@@ -10,6 +10,7 @@
 #include "album/sorting.h"
 #include "options/project_options.h"
 #include "support/exif_builder.h"
+#include "support/movie_clips.h"
 #include "support/test_support.h"
 
 namespace quorvane {
@@ -57,6 +58,41 @@ TEST(ShotTimeSorting, FilesWithoutAShotTimeComeFirstThenTheTimesInOrder)
     resortTree(*root, SortShotTime);
     EXPECT_EQ(root->files.first()->fileName, "b_noexif.jpg");
     EXPECT_EQ(root->files.last()->fileName, "a_late.jpg");
+}
+
+TEST(ShotTimeSorting, MoviesTakeTheirContainerCreationTimeWithTodaysFormats)
+{
+    setenv("TZ", "UTC", 1);
+    tzset();
+    test::TempDir dir;
+    test::writeFile(dir / "a_late.jpg", jpegWithShotTime("2021:05:04 18:30:00"));
+    test::writeFile(dir / "b_early.jpg", jpegWithShotTime("2021:05:04 09:00:00"));
+    test::ClipSpec spec;
+    spec.frames = 2;
+    spec.creationTime = "2021-05-04T12:00:00Z";
+    ASSERT_EQ(test::writeClip((dir / "c_noon.avi").string(), spec), "");
+    ASSERT_EQ(test::writeClip((dir / "d_noon.mp4").string(), spec), "");
+
+    ProjectOptions options;
+    options.useDestPath = 0;
+    options.sortMethod = SortShotTime;
+    std::unique_ptr<AlbumDirectory> root = scanDirectory(dir.path().string(), options);
+    ASSERT_TRUE(root);
+    Names names;
+    for (const AlbumPicture& file : root->files)
+        names.push_back(file.fileName);
+    EXPECT_EQ(names, (Names{"b_early.jpg", "c_noon.avi", "d_noon.mp4", "a_late.jpg"}));
+
+    // Off: no .mp4, and the AVI has no shot time, as before.
+    options.todaysFormats = 0;
+    root = scanDirectory(dir.path().string(), options);
+    ASSERT_TRUE(root);
+    names.clear();
+    for (const AlbumPicture& file : root->files)
+        names.push_back(file.fileName);
+    EXPECT_EQ(names, (Names{"c_noon.avi", "b_early.jpg", "a_late.jpg"}));
+    unsetenv("TZ");
+    tzset();
 }
 
 TEST(ShotTimeSorting, RealCameraPicturesSortByTheirDateTimeOriginal)
