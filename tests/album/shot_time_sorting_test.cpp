@@ -70,8 +70,10 @@ TEST(ShotTimeSorting, MoviesTakeTheirContainerCreationTimeWithTodaysFormats)
     test::ClipSpec spec;
     spec.frames = 2;
     spec.creationTime = "2021-05-04T12:00:00Z";
-    ASSERT_EQ(test::writeClip((dir / "c_noon.avi").string(), spec), "");
+    ASSERT_EQ(test::writeClip((dir / "c_noon.mov").string(), spec), "");
     ASSERT_EQ(test::writeClip((dir / "d_noon.mp4").string(), spec), "");
+    spec.creationTime.clear();
+    ASSERT_EQ(test::writeClip((dir / "e_clip.avi").string(), spec), "");
 
     ProjectOptions options;
     options.useDestPath = 0;
@@ -81,16 +83,16 @@ TEST(ShotTimeSorting, MoviesTakeTheirContainerCreationTimeWithTodaysFormats)
     Names names;
     for (const AlbumPicture& file : root->files)
         names.push_back(file.fileName);
-    EXPECT_EQ(names, (Names{"b_early.jpg", "c_noon.avi", "d_noon.mp4", "a_late.jpg"}));
+    EXPECT_EQ(names, (Names{"e_clip.avi", "b_early.jpg", "c_noon.mov", "d_noon.mp4", "a_late.jpg"}));
 
-    // Off: no .mp4, and the AVI has no shot time, as before.
+    // Off: only the movies of old, without shot times.
     options.todaysFormats = 0;
     root = scanDirectory(dir.path().string(), options);
     ASSERT_TRUE(root);
     names.clear();
     for (const AlbumPicture& file : root->files)
         names.push_back(file.fileName);
-    EXPECT_EQ(names, (Names{"c_noon.avi", "b_early.jpg", "a_late.jpg"}));
+    EXPECT_EQ(names, (Names{"e_clip.avi", "b_early.jpg", "a_late.jpg"}));
     unsetenv("TZ");
     tzset();
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/cli_fixture.h"
+#include "support/movie_clips.h"
 
 namespace quorvane {
 namespace {
@@ -29,6 +30,44 @@ TEST_F(Cli, InitThenBuildMakesTheWholeAlbum)
     EXPECT_FALSE(std::filesystem::exists(album / "thm_cat.jpg"));
     const std::string index = test::readFile(site / "index.html");
     EXPECT_NE(index.find("Chelsea the cat"), std::string::npos);
+}
+
+TEST_F(Cli, MoviesGetPostersAndPagesAndBrokenOnesFailTheBuildByName)
+{
+    const std::filesystem::path album = dir / "phone";
+    const std::filesystem::path site = dir / "site";
+    writePicture(album / "photo.jpg");
+    test::ClipSpec spec;
+    spec.frames = 12;  // 1.1 to 1.2 s: "0:01"
+    const bool h264 = test::hasEncoder("libx264");
+    spec.encoder = h264 ? "libx264" : "mpeg4";
+    spec.paint = [](int, Image& picture) { test::paintSolid(picture, 40, 90, 200); };
+    ASSERT_EQ(test::writeClip((album / "clip.mp4").string(), spec), "");
+    test::writeFile(album / "broken.mov", "moov? no");
+
+    CliRun init = cli({"init", album.string(), "--set", "OutputFolder=" + site.string()});
+    ASSERT_EQ(init.exitCode, 0) << init.err;
+    CliRun build = cli({"build", album.string()});
+    EXPECT_EQ(build.exitCode, 1) << build.err;
+    EXPECT_NE(build.err.find("State: No poster: " + (album / "broken.mov").string() +
+                             " is no movie this program reads\n"),
+              std::string::npos)
+        << build.err;
+    for (const char* file : {"thm_clip.mp4.jpg", "inter_clip.mp4.jpg", "clip.mp4", "clip.mp4.html",
+                             "thm_photo.jpg", "photo.jpg.html"})
+        EXPECT_TRUE(std::filesystem::exists(site / file)) << file;
+    EXPECT_FALSE(std::filesystem::exists(site / "broken.mov.html"));
+    const std::string index = test::readFile(site / "index.html");
+    EXPECT_NE(index.find("<a href=\"clip.mp4.html\"><img src=\"thm_clip.mp4.jpg\""), std::string::npos);
+    EXPECT_NE(index.find("<span class=\"duration\">0:01</span>"), std::string::npos);
+    EXPECT_NE(index.find("<a class=\"file\" href=\"broken.mov\">broken.mov</a>"), std::string::npos);
+    const std::string page = test::readFile(site / "clip.mp4.html");
+    if (h264)
+        EXPECT_NE(page.find("<video controls preload=\"metadata\" poster=\"inter_clip.mp4.jpg\" width=\"64\" "
+                            "height=\"48\" src=\"clip.mp4\"></video>"),
+                  std::string::npos)
+            << page;
+    EXPECT_NE(page.find("<a href=\"clip.mp4\" download>Download the movie</a>"), std::string::npos);
 }
 
 TEST_F(Cli, CommentWritesTheCommentsFileAndRefusesUnknownPaths)

@@ -165,6 +165,7 @@ TEST(ThumbnailThreads, ProgressNamesEveryPictureInAlbumOrder)
     const std::vector<std::string> once = {
         "/big.jpg",           "/grey.jpg",          "/small.jpg",         "/Empty/Deep/e.jpg",
         "/Trip/a.jpg",        "/Trip/broken.jpg",   "/Trip/dir_Day1.jpg", "/Trip/z.jpg",
+        "/Trip/clip.avi",     // its poster, after the pictures
         "/Trip/Day1/d0.jpg",  "/Trip/Day1/d1.jpg",  "/Trip/Day1/d2.jpg",  "/Trip/Day1/d3.jpg",
         "/Trip/Day1/d4.jpg",  "/Trip/Day1/d5.jpg",  "/Trip/Day1/d6.jpg",  "/Trip/Day2/only.jpg",
     };

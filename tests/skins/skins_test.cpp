@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "support/movie_clips.h"
 #include "support/test_support.h"
 #include "skins/run_program.h"
 
@@ -26,7 +27,12 @@ protected:
         fs::create_directories(work());
         fs::create_directory_symlink(test::sourceDir() / "skins", work() / "Skins");
         fs::copy(test::sourceDir() / "samples" / "album", album(), fs::copy_options::recursive);
-        test::writeFile(album() / "Space" / "launch.mpg", "not really a movie");
+        test::ClipSpec launch;
+        launch.encoder = "mpeg1video";
+        launch.framesPerSecond = 25;  // one of the rates MPEG-1 knows
+        launch.frames = 25;
+        launch.paint = [](int n, Image& picture) { test::paintSolid(picture, 20 + 6 * n, 40, 160); };
+        EXPECT_EQ(test::writeClip((album() / "Space" / "launch.mpg").string(), launch), "");
     }
 
     fs::path work() const { return dir / "work"; }
@@ -116,7 +122,17 @@ TEST_P(SkinBuild, AlbumHasNoBrokenLinkNoHtmlErrorAndReachesEveryPicture)
 
     const std::string space = test::readFile(pages / "Space/index.html");
     EXPECT_TRUE(contains(space, "Lift-off, seen from the beach."));
-    EXPECT_EQ(contains(space, "href=\"launch.mpg\""), sources);
+    const bool plain = std::string(build.skin) == "Plain";
+    // Plain links the movie with its poster; Default opens the movie's page,
+    // which offers the file for download (no browser plays MPEG-1).
+    EXPECT_TRUE(contains(space, plain ? "<img src=\"thm_launch.mpg.jpg\"" : "href=\"launch.mpg.html\"")) << space;
+    const std::string movie = plain ? space : test::readFile(pages / "Space/launch.mpg.html");
+    EXPECT_EQ(contains(movie, "href=\"launch.mpg\""), sources);
+    if (!plain) {
+        const char* poster = build.intermediates ? "<img src=\"inter_launch.mpg.jpg\"" : "<img src=\"thm_launch.mpg.jpg\"";
+        EXPECT_TRUE(contains(movie, poster)) << movie;
+        EXPECT_FALSE(contains(movie, "<video"));
+    }
 }
 
 std::string buildName(const ::testing::TestParamInfo<BuildCase>& info)
