@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "album/album_tree.h"
-#include "imaging/thumbnail_generator.h"
+#include "jobs/thumbnail_generator.h"
 #include "options/project_options.h"
 #include "support/movie_clips.h"
 #include "support/test_support.h"
