@@ -6,6 +6,7 @@
 
 #include "skins/run_program.h"
 #include "support/exif_builder.h"
+#include "support/movie_clips.h"
 #include "support/test_support.h"
 
 namespace quorvane {
@@ -58,7 +59,12 @@ protected:
             test::writeFile(album() / name, jpeg);
         test::writeFile(album() / "cat.jpg", jpeg);
         test::writeFile(album() / "camera.jpg", withExifModel(jpeg, kExifModel));
-        test::writeFile(album() / "clip <b>&amp;.mpg", "not really a movie");
+        // A real movie, so its poster, page and player carry the name too.
+        test::ClipSpec clip;
+        clip.encoder = "mpeg1video";
+        clip.framesPerSecond = 25;
+        clip.frames = 10;
+        EXPECT_EQ(test::writeClip((album() / "clip <b>&amp;.mpg").string(), clip), "");
         // "..\cat.jpg" one level down must not overwrite the root's cat.jpg.html.
         test::writeFile(album() / kFolder / "..\\cat.jpg", jpeg);
         test::writeFile(album() / kFolder / "x\\y.jpg", jpeg);
@@ -107,6 +113,7 @@ TEST_P(HostileAlbum, ShowsEveryNameAsWrittenWithNoBrokenLinkAndNoForeignScript)
     EXPECT_TRUE(contains(index, "href=\"%3Cimg%20src%3Dx%20onerror%3Dalert%285%29%3E.jpg.html\""));
     EXPECT_TRUE(contains(index, ">Trip #2 &amp; &lt;b&gt;more<"));
     EXPECT_TRUE(contains(index, "&lt;i&gt;folder&lt;/i&gt; &amp; co"));
+    EXPECT_TRUE(contains(index, "src=\"thm_clip%20%3Cb%3E%26amp%3B.mpg.jpg\"")) << index;
     const std::string camera = test::readFile(pages / "camera.jpg.html");
     EXPECT_TRUE(contains(camera, "&lt;script&gt;alert(3)&lt;/script&gt;&quot; onmouseover=&quot;alert(4)")) << camera;
     const std::string heading = test::readFile(pages / "<img src=x onerror=alert(5)>.jpg.html");
