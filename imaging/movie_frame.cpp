@@ -12,6 +12,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
+#include <libavutil/mem.h>
 #include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
@@ -25,6 +26,7 @@ namespace {
 // addresses named inside an untrusted file, so it is refused.
 constexpr const char* kDemuxers = "mov,matroska,avi,mpeg,mpegts,mpegvideo,asf";
 constexpr int kIoBufferSize = 64 * 1024;
+constexpr std::size_t kMostBytesAtOnce = std::size_t(256) << 20;
 
 struct FormatCloser {
     void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
@@ -44,12 +46,17 @@ struct ScalerCloser {
 using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketCloser>;
 
-void silenceLibraries()
+void prepareLibraries()
 {
     // The libraries would print every complaint about a damaged file to
     // stderr, including names and tags taken from the file itself.
     static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+    std::call_once(once, [] {
+        av_log_set_level(AV_LOG_QUIET);
+        // A box size in a damaged or hostile file can ask for gigabytes;
+        // no frame within the reader's limits needs a block this large.
+        av_max_alloc(kMostBytesAtOnce);
+    });
 }
 
 // An opened movie: our own file reading under the demuxer, so the file name
@@ -107,7 +114,7 @@ private:
 
 MovieStatus MovieInput::open(const std::string& path)
 {
-    silenceLibraries();
+    prepareLibraries();
     file_ = std::fopen(path.c_str(), "rb");
     if (!file_)
         return MovieStatus::CannotOpen;
