@@ -44,7 +44,7 @@ PosterRun runJob(const fs::path& folder, const fs::path& output, unsigned thread
     if (!project.root || !project.options)
         return run;
     project.options->outputFolder = output.string();
-    project.options->modernFormats = 1;
+    project.options->todaysFormats = 1;
     project.options->copySource = 0;  // time the posters, not the copies
     forEachDirectory(*project.root, [&run](AlbumDirectory& directory) {
         for (const AlbumPicture& file : directory.files)

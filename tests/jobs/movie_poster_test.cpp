@@ -114,7 +114,7 @@ TEST(MoviePosters, WithoutTodaysFormatsMoviesAreLeftAloneAndMosaicsUnchanged)
     std::string withoutMovie;
     for (const bool movie : {false, true}) {
         PosterAlbum album;
-        album.options.modernFormats = 0;
+        album.options.todaysFormats = 0;
         AlbumDirectory& trip = album.folder("trip");
         Image red;
         red.allocate(64, 48, 3);

@@ -80,7 +80,6 @@ public:
         fs::create_directories(root->fullPath);
         options.useDestPath = 0;
         options.intermediateActive = 0;
-        options.modernFormats = 0;  // movies without posters; they have tests of their own
         options.outputFolder = (dir / "out").string();
         // The grid and files of a project made before today's formats and
         // twice-size images.
