@@ -46,13 +46,6 @@ std::uint32_t scaled(int value, std::uint32_t scale)
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t(nonNegative(value)) * scale, 65535));
 }
 
-// The twice-size file beside a generated one.
-std::string highDensityPath(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/') + 1;  // npos + 1 = 0
-    return path.substr(0, slash) + highDensityName(std::string_view(path).substr(slash));
-}
-
 void copyImage(const Image& from, Image& to)
 {
     to.allocate(from.width, from.height, from.components);
@@ -61,6 +54,12 @@ void copyImage(const Image& from, Image& to)
 }
 
 }  // namespace
+
+std::string ThumbnailGenerator::highDensityPath(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/') + 1;  // npos + 1 = 0
+    return path.substr(0, slash) + highDensityName(std::string_view(path).substr(slash));
+}
 
 unsigned defaultThumbnailThreads()
 {
@@ -103,7 +102,7 @@ public:
     Walk(const Walk&) = delete;
     Walk& operator=(const Walk&) = delete;
 
-    void directory(const AlbumDirectory& directory, const Mosaic* mosaic)
+    void directory(const AlbumDirectory& directory, Mosaic* mosaic)
     {
         const ProjectOptions& options = generator_.options_;
         if (options.useDestPath) {
@@ -148,6 +147,7 @@ public:
             this->directory(subdirectory, finishing.plan.get());
             finishing.after = scheduled_;
             finishing.path = generator_.directoryThumbnailPath(directory, subdirectory);
+            finishing.directory = &subdirectory;
             finishing.parent = mosaic;
             finishing.cell = cell;
             finishings_.push_back(std::move(finishing));
@@ -158,7 +158,7 @@ public:
         }
     }
 
-    void picture(const AlbumPicture& entry, int cell, const Mosaic* mosaic, bool twiceSize)
+    void picture(const AlbumPicture& entry, int cell, Mosaic* mosaic, bool twiceSize)
     {
         if (generator_.progress_)
             generator_.progress_(generator_.sourcePath(entry));
@@ -190,7 +190,7 @@ private:
         std::uint64_t sequence;
         const AlbumPicture* picture;
         CellRequest request;
-        const Mosaic* mosaic;
+        Mosaic* mosaic;
         int cell;
         bool twiceSize;
     };
@@ -209,7 +209,8 @@ private:
         std::unique_ptr<Image> canvas2x;
         std::unique_ptr<Mosaic> plan;
         std::string path;
-        const Mosaic* parent = nullptr;
+        const AlbumDirectory* directory = nullptr;
+        Mosaic* parent = nullptr;
         int cell = 0;
     };
 
@@ -266,6 +267,8 @@ private:
     void deliver(const Task& task, PictureOutcome outcome)
     {
         generator_.account(outcome);
+        if (outcome.unreadable && task.mosaic)
+            task.mosaic->unreadable.push_back(task.cell);
         if (task.request.wanted) {
             const auto cell = std::size_t(task.cell);
             pasteCell(outcome.cell, task.mosaic->cells[cell], *task.mosaic->canvas);
@@ -289,6 +292,7 @@ private:
         while (!finishings_.empty() && finishings_.front().after <= completed_) {
             Finishing finishing = std::move(finishings_.front());
             finishings_.pop_front();
+            generator_.skipUnreadable(*finishing.directory, *finishing.plan);
             if (!writeJpeg(*finishing.canvas, finishing.path))
                 ++generator_.failedWrites_;
             if (finishing.canvas2x && !writeJpeg(*finishing.canvas2x, highDensityPath(finishing.path)))
@@ -414,15 +418,9 @@ ThumbnailGenerator::Mosaic ThumbnailGenerator::planMosaic(const AlbumDirectory& 
     mosaic.canvas = &canvas;
     mosaic.canvas2x = canvas2x;
     mosaic.fill = options_.todaysFormats != 0;
-    const auto cells = [&](const Image& on, std::uint32_t scale) {
-        if (mosaic.fill)
-            return mosaicLayout(entries, options_.nbDirThumbsX, options_.nbDirThumbsY, on.width, on.height);
-        // The grid in reading order; entries beyond it get no cell.
-        return gridCells(std::min(entries, cellCount()), scale);
-    };
-    mosaic.cells = cells(canvas, 1);
+    mosaic.cells = cellsFor(entries, canvas, 1, mosaic.fill);
     if (canvas2x)
-        mosaic.cells2x = cells(*canvas2x, 2);
+        mosaic.cells2x = cellsFor(entries, *canvas2x, 2, mosaic.fill);
     return mosaic;
 }
 
@@ -500,6 +498,8 @@ void ThumbnailGenerator::generateDirectoryImages(bool forced, const AlbumDirecto
         mosaic = planMosaic(directory, *composite, nullptr);
     walk.directory(directory, composite ? &mosaic : nullptr);
     walk.finish();
+    if (composite)
+        skipUnreadable(directory, mosaic);
 }
 
 void ThumbnailGenerator::generatePictureImages(bool forced, const AlbumPicture& picture, int cell,

@@ -93,9 +93,20 @@ public:
         std::vector<MosaicCell> cells2x;
         // Entries cropped to fill their box rather than fitted into it.
         bool fill = false;
+        // The entries (numbered as the cells) whose picture could not be
+        // decoded.
+        std::vector<int> unreadable;
     };
     // The cells of directory's thumbnail on canvas (and canvas2x, when given).
     Mosaic planMosaic(const AlbumDirectory& directory, Image& canvas, Image* canvas2x) const;
+    // Once every entry of directory is made: when a picture that had a cell
+    // could not be decoded, lays the mosaic out again without the
+    // undecodable pictures and pastes the others from their thumbnail files,
+    // so the next entry takes the cell instead of it staying black. A mosaic
+    // whose pictures all decoded is left as it is.
+    void skipUnreadable(const AlbumDirectory& directory, Mosaic& mosaic) const;
+    // The twice-size file beside a generated one ("thm_a@2x.jpg").
+    static std::string highDensityPath(const std::string& path);
 
     // What one picture's cell pictures must be: wanted, the box, and
     // whether to fill it; box2x for the twice-size mosaic.
@@ -142,6 +153,8 @@ private:
     void shapeCell(Image& image, bool fill, std::uint32_t width, std::uint32_t height) const;
     // The first count cells of the project's grid, cells scale times the size.
     std::vector<MosaicCell> gridCells(int count, std::uint32_t scale) const;
+    // The cells of a mosaic of that many entries on canvas.
+    std::vector<MosaicCell> cellsFor(int entries, const Image& canvas, std::uint32_t scale, bool fill) const;
     static void pasteCell(const Image& picture, const MosaicCell& box, Image& composite);
     void account(const PictureOutcome& outcome);
     // loadFitted for a picture, the poster frame fitted the same way for a

@@ -423,7 +423,7 @@ TEST(ThumbnailGeneration, SmallPictureIsEnlargedToTheBoxOrKeptWithMagFilterNone)
     EXPECT_EQ(kept.height, 40u);
 }
 
-TEST(ThumbnailGeneration, UndecodablePictureIsSkippedCountedAndLeftBlack)
+TEST(ThumbnailGeneration, UndecodablePictureIsSkippedCountedAndGivesItsCellToTheNext)
 {
     TestAlbum album;
     album.options.intermediateActive = 1;
@@ -439,16 +439,20 @@ TEST(ThumbnailGeneration, UndecodablePictureIsSkippedCountedAndLeftBlack)
     EXPECT_FALSE(fs::exists(album.in(a, "thm_bad.jpg")));
     EXPECT_FALSE(fs::exists(album.in(a, "inter_bad.jpg")));
     EXPECT_EQ(temporaryFiles(album.dir.path()), 0);
-    const Image composite = load(album.in(*album.root, "thm_dir_A.jpg"));
+    Image composite = load(album.in(*album.root, "thm_dir_A.jpg"));
     EXPECT_TRUE(looksLike(composite, 32, 24, kRed));
-    EXPECT_TRUE(looksLike(composite, 64 + 32, 24, {0, 0, 0}));
-    EXPECT_TRUE(looksLike(composite, 128 + 32, 24, kBlue));
+    EXPECT_TRUE(looksLike(composite, 64 + 32, 24, kBlue));
+    EXPECT_TRUE(looksLike(composite, 128 + 32, 24, {0, 0, 0}));
 
     // A damaged thumbnail file still counts as present and is not remade;
-    // its cell cannot be made from it, so that picture counts too.
+    // its cell cannot be made from it, so that picture counts too and the
+    // next one takes its cell.
     test::writeFile(album.in(a, "thm_good1.jpg"), "damaged");
     EXPECT_EQ(generateAlbumImages(*album.root, album.options, false), 2);
     EXPECT_EQ(test::readFile(album.in(a, "thm_good1.jpg")), "damaged");
+    composite = load(album.in(*album.root, "thm_dir_A.jpg"));
+    EXPECT_TRUE(looksLike(composite, 32, 24, kBlue));
+    EXPECT_TRUE(looksLike(composite, 64 + 32, 24, {0, 0, 0}));
 }
 
 TEST(ThumbnailGeneration, PictureLargerThanItsCellIsClippedToTheCell)

@@ -222,6 +222,29 @@ TEST(FilledFolderCovers, AFolderWithFewPicturesLeavesNoBlackCell)
     EXPECT_EQ(corners(album.load("thm_dir_One.jpg")), "RGBW");
 }
 
+// Filled covers are laid out for the pictures that decoded: before, the
+// undecodable first picture left half of this cover black.
+TEST(FolderCovers, AnUndecodablePictureLeavesTheWholeCoverToTheOthers)
+{
+    Album album;
+    album.options.highDensity = 0;
+    AlbumDirectory& sub = album.addDirectory("Sub");
+    test::writeFile(fs::path(sub.fullPath) / "a_broken.jpg", "\xFF\xD8 not a picture");
+    album.add(sub, "a_broken.jpg");
+    writeJpegWithOrientation(quadrants(80, 60), fs::path(sub.fullPath) / "b.jpg", 0);
+    album.add(sub, "b.jpg");
+    ThumbnailGenerator generator(album.options, {}, 2);
+    generator.generateAlbumImages(true, *album.root);
+    EXPECT_EQ(generator.failedPictures(), 1);
+    const Image cover = album.load("thm_dir_Sub.jpg");
+    ASSERT_EQ(cover.width, 203u);
+    // b alone fills the cover (read back from its thumbnail file, whose JPEG
+    // edge darkens the outermost pixels: quadrant middles).
+    const std::string middles{colourAt(cover, 50, 37), colourAt(cover, 152, 37), colourAt(cover, 50, 113),
+                              colourAt(cover, 152, 113)};
+    EXPECT_EQ(middles, "RGBW");
+}
+
 TEST(TodaysFormats, APngAndAJpegOfTheSameNameKeepTheirOwnThumbnails)
 {
     Album album;

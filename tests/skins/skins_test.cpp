@@ -232,5 +232,28 @@ TEST_F(BundledSkin, PlainColoursAndColumnsComeFromItsParameters)
                          "<td>"));
 }
 
+// Browsers cannot show a HEIC original: without intermediate images both
+// skins show its thumbnail and offer the original as a download only.
+TEST_F(BundledSkin, HeicPicturePagesShowTheThumbnailWithoutIntermediates)
+{
+    test::writeFile(album() / "IMG_0001.heic", "pages do not read the picture");
+    for (const char* skin : {"Default", "Plain"}) {
+        SCOPED_TRACE(skin);
+        const std::string root = album().string();
+        ASSERT_EQ(cli({"init", root, "--skin", skin, "--set", "UseDestPath=0", "--set", "IntermediateActive=0",
+                       "--set", "TodaysFormats=1"})
+                      .exitCode,
+                  0);
+        const test::ProgramRun written = cli({"html", root});
+        ASSERT_EQ(written.exitCode, 0) << written.err;
+        const std::string page = test::readFile(album() / "IMG_0001.heic.html");
+        EXPECT_TRUE(contains(page, "<img src=\"thm_IMG_0001.heic.jpg\"")) << page;
+        EXPECT_FALSE(contains(page, "src=\"IMG_0001.heic\""));
+        EXPECT_TRUE(contains(page, "<a href=\"IMG_0001.heic\" download>"));
+        // A JPEG original is still the picture shown.
+        EXPECT_TRUE(contains(test::readFile(album() / "cat.jpg.html"), "<img src=\"cat.jpg\""));
+    }
+}
+
 }  // namespace
 }  // namespace quorvane
