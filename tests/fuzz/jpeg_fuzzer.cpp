@@ -1,50 +1,21 @@
 // Feeds arbitrary bytes to the JPEG decoder and, when it accepts them,
 // resamples the picture with every filter, pastes it into a small canvas and
 // encodes the result again.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <string>
 
 #include "imaging/image.h"
 #include "imaging/jpeg_io.h"
 #include "imaging/resample.h"
+#include "tests/fuzz/scratch_file.h"
 
 namespace {
 
 // Large enough for real structure, small enough that a header announcing a
 // huge picture does not turn every run into seconds of decoding.
 constexpr std::uint64_t kMaxPixels = 512 * 512;
-
-std::string scratchPath(const char* suffix)
-{
-    return (std::filesystem::temp_directory_path() /
-            ("quorvane-jpeg-fuzz-" + std::to_string(::getpid()) + suffix))
-        .string();
-}
-
-const std::string& inputPath()
-{
-    static const std::string path = scratchPath(".jpg");
-    return path;
-}
-
-const std::string& outputPath()
-{
-    static const std::string path = scratchPath("-out.jpg");
-    return path;
-}
-
-void removeScratchFiles()
-{
-    std::remove(inputPath().c_str());
-    std::remove(outputPath().c_str());
-}
 
 void copyImage(const quorvane::Image& from, quorvane::Image& to)
 {
@@ -55,21 +26,14 @@ void copyImage(const quorvane::Image& from, quorvane::Image& to)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    std::atexit(removeScratchFiles);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    {
-        quorvane::FileHandle file = quorvane::openFile(inputPath(), "wb");
-        if (!file || std::fwrite(data, 1, size, file.get()) != size)
-            return 0;
-    }
+    static const quorvane::fuzz::ScratchFile input(".jpg");
+    static const quorvane::fuzz::ScratchFile output("-out.jpg");
+    if (!input.write(data, size))
+        return 0;
     quorvane::Image picture;
-    if (!quorvane::loadJpeg(picture, inputPath(), kMaxPixels))
+    if (!quorvane::loadJpeg(picture, input.path(), kMaxPixels))
         return 0;
     if (picture.components != 1 && picture.components != 3)
         std::abort();  // the decoder promises grey or RGB only
@@ -93,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         cell.pasteInto(canvas, 10, 7, 40, 30);
         work.pasteInto(canvas, 49, 36);
         if (filter == quorvane::FilterLanczos3)
-            quorvane::saveJpeg(canvas, outputPath());
+            quorvane::saveJpeg(canvas, output.path());
     }
     return 0;
 }
