@@ -53,9 +53,13 @@ private:
         CommentsFile comments;
     };
 
+    // Only an absolute destination names a folder: a relative one (the
+    // default of a project without options is "album") is refused by every
+    // job, and compared as text it would match an album root typed so.
     bool excluded(const std::string& path) const
     {
-        return options_.useDestPath && samePathIgnoringCase(path, options_.outputFolder);
+        return options_.useDestPath && options_.outputFolder.starts_with('/') &&
+               samePathIgnoringCase(path, options_.outputFolder);
     }
     // False when the directory has been entered before.
     bool markEntered(const std::string& path);

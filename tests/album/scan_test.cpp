@@ -203,12 +203,22 @@ TEST(DirectoryScan, TheDestinationFolderIsLeftOutIgnoringLetterCase)
 
 TEST(DirectoryScan, ARootThatIsTheDestinationFolderGivesNoAlbum)
 {
+    std::unique_ptr<AlbumDirectory> root;
     test::TempDir dir;
     test::writeFile(dir / "a.jpg", "x");
     ProjectOptions options = keepListingOrder();
     options.useDestPath = 1;
     options.outputFolder = dir.path().string();
     EXPECT_FALSE(scanDirectory(dir.path().string(), options));
+
+    // A relative destination names no folder: a root typed the same way is
+    // still scanned (a project without options has the destination "album").
+    const test::CurrentDirectory inside(dir.path());
+    test::writeFile(dir / "album" / "b.jpg", "x");
+    options.outputFolder = "album";
+    root = scanDirectory("album", options);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->mediaCount, 1);
 }
 
 TEST(DirectoryScan, EntriesAreListedIgnoringCaseWithTiesBrokenByBytes)
