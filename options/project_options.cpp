@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 
+#include "options/password_store.h"
 #include "xml/xml_document.h"
 
 namespace quorvane {
@@ -86,7 +88,19 @@ constexpr AddedSetting kAddedSettings[] = {
     {"TodaysFormats", "n", &ProjectOptions::todaysFormats, 0, 0, false},
     {"PictureBackground", "rgb", &ProjectOptions::pictureBackground, 0xFFFFFF, 0xFFFFFF, true},
     {"HighDensity", "n", &ProjectOptions::highDensity, 0, 0, false},
+    // Lets the upload fall back to plain FTP when the server offers no TLS.
+    {"FTPAllowPlain", "n", &ProjectOptions::ftpAllowPlain, 0, 0, false},
 };
+
+PasswordKey passwordKey(const ProjectOptions& options)
+{
+    return {options.ftpServerName, options.ftpPort, options.ftpLogin};
+}
+
+std::string cutToField(const std::string& text)
+{
+    return text.substr(0, kNameFieldLength);
+}
 
 // "%x"-style reading: optional blanks and "0x", then hex digits; none gives 0.
 int parseHexLikeScanf(const std::string& text)
@@ -201,6 +215,7 @@ ProjectOptions& ProjectOptions::operator=(const ProjectOptions& other)
     todaysFormats = other.todaysFormats;
     pictureBackground = other.pictureBackground;
     highDensity = other.highDensity;
+    ftpAllowPlain = other.ftpAllowPlain;
     return *this;
 }
 
@@ -272,6 +287,10 @@ void ProjectOptions::readElements(const XmlElement& root)
             element->getIntAttribute(added.attribute, this->*(added.field), added.missingAttributeValue);
         }
     }
+    if (ftpPassword.empty() && !ftpServerName.empty()) {
+        if (std::optional<std::string> stored = lookupPassword(passwordKey(*this)))
+            ftpPassword = cutToField(*stored);
+    }
     // The file may come from anyone: sizes that would exhaust memory or
     // leave pictures out are brought inside the limits, with a warning.
     loadWarnings = clampToLimits(*this);
@@ -300,10 +319,15 @@ bool ProjectOptions::save(const std::filesystem::path& path) const
     XmlDocument document;
     XmlElement* top = document.addTopLevelElement("ProjectOptions");
     top->addAttribute("Version", "1");
+    // Old files kept the password here; new saves leave it to the store.
+    std::string storeError;
+    const bool passwordStored = storePassword(passwordKey(*this), ftpPassword, storeError);
     for (const Slot& slot : kFileLayout) {
         if (slot.number)
             top->addChild(slot.number->element)
                 ->addIntAttribute(slot.number->attribute, this->*(slot.number->field));
+        else if (slot.text == &kFtpPassword && passwordStored)
+            top->addChild(slot.text->element)->addAttribute(slot.text->attribute, "");
         else
             top->addChild(slot.text->element)->addAttribute(slot.text->attribute, this->*(slot.text->field));
     }

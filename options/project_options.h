@@ -36,7 +36,8 @@ public:
     ProjectOptions& operator=(ProjectOptions&&) noexcept = default;
 
     // False (record unchanged) when the file cannot be read or holds no
-    // "ProjectOptions" element; otherwise reads it and sets loaded.
+    // "ProjectOptions" element; otherwise reads it and sets loaded. A file
+    // without a password takes the one stored for its server, port and login.
     bool load(const std::filesystem::path& path);
 
     enum class FileState { Missing, Read, Damaged };
@@ -45,7 +46,9 @@ public:
     // "ProjectOptions" element). A damaged file's settings read before the
     // damage are taken, loaded stays clear, and damage says what was wrong.
     FileState read(const std::filesystem::path& path, std::string& damage);
-    // Writes the file; a failure to write is answered with false.
+    // Writes the file; a failure to write is answered with false. The FTP
+    // password goes to the user's password store, not into the file (it is
+    // kept in the file only when the store cannot be written).
     bool save(const std::filesystem::path& path) const;
 
     // Warnings of the last load: sizes outside their limits that were
@@ -98,6 +101,8 @@ public:
     // twice the size ("@2x"), for high-density screens. On for new projects,
     // off for files written before it existed.
     int highDensity = 1;
+    // Lets the upload fall back to plain FTP when the server offers no TLS.
+    int ftpAllowPlain = 0;
 
 private:
     void readElements(const XmlElement& top);

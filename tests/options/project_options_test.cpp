@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "options/password_store.h"
 #include "support/test_support.h"
 
 namespace quorvane {
@@ -36,6 +39,7 @@ constexpr char kNewRecordFile[] =
     "\t<TodaysFormats n=\"1\"/>\n"
     "\t<PictureBackground rgb=\"ffffff\"/>\n"
     "\t<HighDensity n=\"1\"/>\n"
+    "\t<FTPAllowPlain n=\"0\"/>\n"
     "</ProjectOptions>\n";
 
 TEST(ProjectOptions, NewRecordSavesEveryElementInOrder)
@@ -230,9 +234,9 @@ TEST(ProjectOptions, SettingsByElementNameAreCheckedBeforeTheyChangeTheRecord)
     EXPECT_EQ(options.ftpLogin, "");
 
     const std::vector<std::string> names = optionElementNames();
-    ASSERT_EQ(names.size(), 26u);
+    ASSERT_EQ(names.size(), 27u);
     EXPECT_EQ(names.front(), "ReduceFilter");
-    EXPECT_EQ(names.back(), "HighDensity");
+    EXPECT_EQ(names.back(), "FTPAllowPlain");
 
     EXPECT_TRUE(setOptionByElementName(options, "PictureBackground", "1A2b3C", error));
     EXPECT_EQ(options.pictureBackground, 0x1a2b3c);
@@ -278,6 +282,49 @@ TEST(ProjectOptions, AddedSettingsMissingFromAFileKeepOldProjectsAsTheyWere)
     EXPECT_EQ(reread.todaysFormats, 1);
     EXPECT_EQ(reread.pictureBackground, 0x000080);
     EXPECT_EQ(reread.highDensity, 0);
+}
+
+// The album is published: its settings file must not carry the password.
+TEST(ProjectOptions, PasswordsMoveFromTheFileToTheUsersStore)
+{
+    test::TempDir dir;
+    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    std::string old = kNewRecordFile;
+    old.replace(old.find("<FTPServerName name=\"\"/>"), 24, "<FTPServerName name=\"ftp.example.org\"/>");
+    old.replace(old.find("<FTPLogin name=\"\"/>"), 19, "<FTPLogin name=\"me\"/>");
+    old.replace(old.find("<FTPPassword pass=\"\"/>"), 22, "<FTPPassword pass=\"old secret\"/>");
+    test::writeFile(dir / "ProjectOptions.xml", old);
+
+    ProjectOptions options;
+    ASSERT_TRUE(options.load(dir / "ProjectOptions.xml"));
+    EXPECT_EQ(options.ftpPassword, "old secret");
+    ASSERT_TRUE(options.save(dir / "ProjectOptions.xml"));
+    std::string moved = old;
+    moved.replace(moved.find("pass=\"old secret\""), 17, "pass=\"\"");
+    EXPECT_EQ(test::readFile(dir / "ProjectOptions.xml"), moved);
+    EXPECT_EQ(test::readFile(dir / "config" / "quorvane" / "passwords"), "ftp.example.org\t21\tme\told secret\n");
+
+    ProjectOptions reread;
+    ASSERT_TRUE(reread.load(dir / "ProjectOptions.xml"));
+    EXPECT_EQ(reread.ftpPassword, "old secret");
+    // Another login on the same server has a password of its own.
+    reread.ftpLogin = "you";
+    reread.ftpPassword = "tab\there";
+    reread.ftpAllowPlain = 1;
+    ASSERT_TRUE(reread.save(dir / "ProjectOptions.xml"));
+    EXPECT_TRUE(test::readFile(dir / "ProjectOptions.xml").ends_with("\t<FTPAllowPlain n=\"1\"/>\n</ProjectOptions>\n"));
+    EXPECT_EQ(lookupPassword({"FTP.example.org", 21, "you"}), "tab\there");
+    EXPECT_EQ(lookupPassword({"ftp.example.org", 21, "me"}), "old secret");
+    EXPECT_EQ(lookupPassword({"ftp.example.org", 2121, "me"}), std::nullopt);
+
+    // Clearing the password forgets it.
+    reread.ftpPassword.clear();
+    ASSERT_TRUE(reread.save(dir / "ProjectOptions.xml"));
+    EXPECT_EQ(lookupPassword({"ftp.example.org", 21, "you"}), std::nullopt);
+    ProjectOptions plain;
+    ASSERT_TRUE(plain.load(dir / "ProjectOptions.xml"));
+    EXPECT_EQ(plain.ftpAllowPlain, 1);
+    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(ProjectOptions, SizesOutsideTheirLimitsAreRefusedOnSetAndClampedOnLoad)

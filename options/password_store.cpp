@@ -1,0 +1,124 @@
+#include "options/password_store.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <vector>
+
+#include "foundation/ascii.h"
+#include "foundation/percent_escape.h"
+#include "foundation/replace_file.h"
+#include "foundation/xdg_dirs.h"
+
+namespace quorvane {
+
+namespace {
+
+// A store larger than this is not ours to read.
+constexpr std::uintmax_t kMaxStoreSize = 1 << 20;
+
+struct Entry {
+    PasswordKey key;
+    std::string password;
+};
+
+std::string escapeField(std::string_view text)
+{
+    return percentEncode(text, [](unsigned char c) { return c == '%' || c == '\t' || c == '\n' || c == '\r'; });
+}
+
+bool sameKey(const PasswordKey& a, const PasswordKey& b)
+{
+    if (a.port != b.port || a.login != b.login || a.server.size() != b.server.size())
+        return false;
+    // Host names ignore letter case.
+    for (std::size_t i = 0; i < a.server.size(); ++i) {
+        if (lowerAscii(a.server[i]) != lowerAscii(b.server[i]))
+            return false;
+    }
+    return true;
+}
+
+std::vector<Entry> readStore()
+{
+    std::vector<Entry> entries;
+    const std::filesystem::path path = passwordStorePath();
+    std::error_code error;
+    if (std::filesystem::file_size(path, error) > kMaxStoreSize || error)
+        return entries;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string_view> fields;
+        std::string_view rest = line;
+        while (fields.size() < 3) {
+            const std::size_t tab = rest.find('\t');
+            if (tab == std::string_view::npos)
+                break;
+            fields.push_back(rest.substr(0, tab));
+            rest.remove_prefix(tab + 1);
+        }
+        if (fields.size() != 3)
+            continue;
+        Entry entry;
+        entry.key.server = percentDecode(fields[0]);
+        entry.key.port = std::atoi(std::string(fields[1]).c_str());
+        entry.key.login = percentDecode(fields[2]);
+        entry.password = percentDecode(rest);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+bool writeStore(const std::vector<Entry>& entries, std::string& error)
+{
+    const std::filesystem::path path = passwordStorePath();
+    const std::filesystem::path folder = path.parent_path();
+    std::error_code ignored;
+    if (std::filesystem::create_directories(folder, ignored))
+        ::chmod(folder.c_str(), 0700);
+
+    std::string bytes;
+    for (const Entry& entry : entries) {
+        bytes += escapeField(entry.key.server) + '\t' + std::to_string(entry.key.port) + '\t' +
+                 escapeField(entry.key.login) + '\t' + escapeField(entry.password) + '\n';
+    }
+    // Created 0600 from the start, so the password is never readable by others.
+    return replaceFile(path, bytes, 0600, error);
+}
+
+}  // namespace
+
+std::filesystem::path passwordStorePath()
+{
+    const std::filesystem::path base = xdgConfigHome();
+    return (base.empty() ? std::filesystem::path(".config") : base) / "quorvane" / "passwords";
+}
+
+std::optional<std::string> lookupPassword(const PasswordKey& key)
+{
+    for (Entry& entry : readStore()) {
+        if (sameKey(entry.key, key))
+            return std::move(entry.password);
+    }
+    return std::nullopt;
+}
+
+bool storePassword(const PasswordKey& key, std::string_view password, std::string& error)
+{
+    std::vector<Entry> entries = readStore();
+    const auto found = std::find_if(entries.begin(), entries.end(),
+                                    [&key](const Entry& entry) { return sameKey(entry.key, key); });
+    // Saves that change nothing touch no file.
+    if (found == entries.end() ? password.empty() : found->password == password)
+        return true;
+    if (found != entries.end())
+        entries.erase(found);
+    if (!password.empty())
+        entries.push_back({key, std::string(password)});
+    return writeStore(entries, error);
+}
+
+}  // namespace quorvane
