@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <string_view>
@@ -12,12 +13,14 @@
 #include "album/directory_listing.h"
 #include "album/tree_walk.h"
 #include "cli/listing.h"
+#include "cli/password_prompt.h"
 #include "cli/session.h"
 #include "foundation/escaping.h"
 #include "imaging/exif_reader.h"
 #include "jobs/clean_project.h"
 #include "jobs/html_generation.h"
 #include "jobs/jobs.h"
+#include "jobs/upload_job.h"
 #include "options/skin_parameter.h"
 #include "script/exif_variables.h"
 #include "script/skins.h"
@@ -328,6 +331,43 @@ int runSkinParams(const Arguments& arguments)
     return onScannedAlbum(arguments, {"--default"}, {"--set"}, 1, "skin-params", editSkinParams);
 }
 
+// The password for the upload: QUORVANE_FTP_PASSWORD, else the project's
+// (stored for its server and login), else asked on the terminal.
+std::optional<std::string> uploadPassword(const ProjectOptions& options)
+{
+    if (const char* fromEnvironment = std::getenv("QUORVANE_FTP_PASSWORD"))
+        return std::string(fromEnvironment);
+    if (!options.ftpPassword.empty() || options.ftpLogin.empty() || ::isatty(STDIN_FILENO) == 0)
+        return std::nullopt;
+    return askPassword("Password for " + options.ftpLogin + " at " + options.ftpServerName + ": ");
+}
+
+int publishAlbum(const ParsedArguments& parsed, Session& session)
+{
+    if (const int status = session.requireOptions(); status != ExitOk)
+        return status;
+    UploadRequest request;
+    request.dryRun = parsed.has("--dry-run");
+    request.removal = parsed.has("--delete") ? RemovalMode::Remove : RemovalMode::Keep;
+    if (!request.dryRun)
+        request.password = uploadPassword(*session.project.options);
+    const UploadSummary summary = runUploadJob(session.project, request, session.log, session.host);
+    if (!summary.ok)
+        return ExitJobFailed;
+    if (request.dryRun) {
+        for (const std::string& path : summary.toSend)
+            std::printf("send %s\n", terminalSafe(path).c_str());
+        for (const std::string& path : summary.toRemove)
+            std::printf("%s %s\n", parsed.has("--delete") ? "remove" : "keep", terminalSafe(path).c_str());
+    }
+    return ExitOk;
+}
+
+int runPublish(const Arguments& arguments)
+{
+    return onScannedAlbum(arguments, {"--dry-run", "--delete"}, {}, 1, "publish", publishAlbum);
+}
+
 }  // namespace
 
 const std::vector<Command>& commands()
@@ -380,6 +420,17 @@ const std::vector<Command>& commands()
          "name, type and value. --default forgets every stored value, so the skin's own\n"
          "defaults apply again.\n",
          runSkinParams},
+        {"publish", "ROOT [--dry-run] [--delete]", "upload the generated album to the project's FTP server",
+         "Sends the generated album (the destination folder, or the album itself) to the\n"
+         "server, login and path of the project's FTP settings: FTP with TLS, plain FTP\n"
+         "only when FTPAllowPlain=1, SFTP for a server written sftp://HOST. Only new and\n"
+         "changed files are sent; an interrupted upload resumes. Settings, comments and\n"
+         "skin files are never sent. --delete removes from the server the files that\n"
+         "earlier uploads sent and the album no longer has. --dry-run prints what would\n"
+         "be sent ('send PATH') and removed ('remove PATH', or 'keep PATH' without\n"
+         "--delete), connecting to nothing. The password is QUORVANE_FTP_PASSWORD,\n"
+         "else the project's, else asked on the terminal.\n",
+         runPublish},
     };
     return table;
 }

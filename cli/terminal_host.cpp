@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "foundation/escaping.h"
+#include "jobs/upload_job.h"
 
 namespace quorvane::cli {
 
@@ -34,8 +35,23 @@ void TerminalHost::showMessage(std::string_view title, std::string_view text, Me
     std::fflush(out_);
 }
 
+void TerminalHost::transferProgress(int filesDone, int filesTotal, std::uint64_t bytesDone, std::uint64_t bytesTotal)
+{
+    // The bar follows the bytes, counted in KiB so that they fit.
+    done_ = static_cast<int>(bytesDone >> 10);
+    total_ = std::max(1, static_cast<int>((bytesTotal + 1023) >> 10));
+    label_ = std::to_string(filesDone) + "/" + std::to_string(filesTotal) + " files, " + formatByteCount(bytesDone) +
+             " of " + formatByteCount(bytesTotal);
+    if (!terminal_)
+        return;
+    clearBar();
+    drawBar();
+    std::fflush(out_);
+}
+
 void TerminalHost::progress(int done, int total)
 {
+    label_.clear();
     done_ = done;
     total_ = total;
     if (!terminal_)
@@ -62,7 +78,10 @@ void TerminalHost::drawBar()
     const int filled = static_cast<int>(static_cast<long long>(kWidth) * done_ / total_);
     std::string bar(static_cast<std::size_t>(filled), '#');
     bar.append(static_cast<std::size_t>(kWidth - filled), '.');
-    std::fprintf(out_, "[%s] %d/%d", bar.c_str(), done_, total_);
+    if (label_.empty())
+        std::fprintf(out_, "[%s] %d/%d", bar.c_str(), done_, total_);
+    else
+        std::fprintf(out_, "[%s] %s", bar.c_str(), label_.c_str());
     barShown_ = true;
 }
 

@@ -23,6 +23,7 @@ public:
     void showMessage(std::string_view title, std::string_view text, MessageIcon icon) override;
     void projectOptionsCommand() override { projectOptionsWanted = true; }
     void progress(int done, int total) override;
+    void transferProgress(int filesDone, int filesTotal, std::uint64_t bytesDone, std::uint64_t bytesTotal) override;
 
     // Set when a scan found a project without its options file.
     bool projectOptionsWanted = false;
@@ -38,6 +39,8 @@ private:
     bool barShown_ = false;
     int done_ = 0;
     int total_ = 0;
+    // Shown after the bar instead of "done/total".
+    std::string label_;
 };
 
 }  // namespace quorvane::cli

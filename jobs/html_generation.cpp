@@ -3,10 +3,12 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <set>
 #include <vector>
 
 #include "album/tree_walk.h"
 #include "jobs/jobs.h"
+#include "jobs/publish_records.h"
 #include "script/skins.h"
 
 namespace quorvane {
@@ -127,10 +129,12 @@ ScriptStatus generateDirectories(HtmlRun& run, ScriptContext& context, AlbumDire
 
 // Main once for the album, then MainLoop for every directory; false at the
 // first failure, which has been posted.
-static bool runSkinScripts(Project& project, StatusLog& log, JobHost& host, const std::filesystem::path& skin)
+static bool runSkinScripts(Project& project, StatusLog& log, JobHost& host, const std::filesystem::path& skin,
+                           std::vector<std::filesystem::path>& written)
 {
     const ProjectOptions& options = *project.options;
     ScriptContext main;
+    main.writtenFiles = &written;
     main.options = &options;
     main.albumRoot = project.root->fullPath;
     if (const ScriptResult loaded = loadScript(skin / kMainScriptName, main); !loaded.ok()) {
@@ -151,6 +155,7 @@ static bool runSkinScripts(Project& project, StatusLog& log, JobHost& host, cons
     }
 
     ScriptContext loop;
+    loop.writtenFiles = &written;
     loop.options = &options;
     loop.albumRoot = project.root->fullPath;
     if (const ScriptResult loaded = loadScript(skin / kMainLoopScriptName, loop); !loaded.ok()) {
@@ -170,8 +175,30 @@ static bool runSkinScripts(Project& project, StatusLog& log, JobHost& host, cons
         log.postStatus("HTML Generation FAILED. %d file(s) could not be created", run.uncreatableFiles);
         return false;
     }
-    log.postStatus("HTML generation completed");
     return true;
+}
+
+// The record publishing reads to know which files of the site are pages.
+static void recordWrittenPages(const Project& project, const std::vector<std::filesystem::path>& written,
+                               bool complete, StatusLog& log)
+{
+    const ProjectOptions& options = *project.options;
+    PagesRecord record;
+    record.site = options.useDestPath ? options.outputFolder : project.rootPath;
+    record.complete = complete;
+    std::error_code ignored;
+    const std::filesystem::path top = std::filesystem::absolute(record.site, ignored).lexically_normal();
+    std::set<std::string> files;
+    for (const std::filesystem::path& path : written) {
+        const std::filesystem::path relative =
+            std::filesystem::absolute(path, ignored).lexically_normal().lexically_relative(top);
+        if (!relative.empty() && *relative.begin() != "..")
+            files.insert(relative.generic_string());
+    }
+    record.files.assign(files.begin(), files.end());
+    std::string error;
+    if (!writePagesRecord(project.rootPath, record, error))
+        log.postStatus("Pages not recorded for upload: %s", error.c_str());
 }
 
 bool runHtmlJob(Project& project, StatusLog& log, JobHost& host)
@@ -204,14 +231,18 @@ bool runHtmlJob(Project& project, StatusLog& log, JobHost& host, const std::file
         return false;
     }
 
+    std::vector<std::filesystem::path> written;
     bool succeeded = false;
     try {
-        succeeded = runSkinScripts(project, log, host, skinsDir / options.skinName);
+        succeeded = runSkinScripts(project, log, host, skinsDir / options.skinName, written);
     } catch (const std::bad_alloc&) {
         // A skin's texts may grow beyond the memory there is: the job fails,
         // the program goes on.
         log.postStatus("HTML Generation FAILED: not enough memory");
     }
+    recordWrittenPages(project, written, succeeded, log);
+    if (succeeded)
+        log.postStatus("HTML generation completed");
     log.setBusy(false);
     log.jobDone = true;
     return succeeded;

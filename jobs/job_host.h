@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,15 @@ public:
     virtual void albumChanged() {}
     // Long jobs report how far they are; total is 0 when unknown.
     virtual void progress(int /*done*/, int /*total*/) {}
+    // A Yes/No question; hosts that cannot ask answer No.
+    virtual bool confirm(std::string_view /*title*/, std::string_view /*text*/) { return false; }
+    // Transfers report files and bytes; hosts without a better display show
+    // the bytes, in KiB, as progress.
+    virtual void transferProgress(int /*filesDone*/, int /*filesTotal*/, std::uint64_t bytesDone,
+                                  std::uint64_t bytesTotal)
+    {
+        progress(static_cast<int>(bytesDone >> 10), static_cast<int>((bytesTotal + 1023) >> 10));
+    }
 };
 
 }  // namespace quorvane

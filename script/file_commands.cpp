@@ -206,6 +206,9 @@ ScriptStatus CopyFromSkinCommand::execute(ScriptContext& context)
         return ScriptError::CannotCreateCopy;
     }
 
+    if (context.writtenFiles)
+        context.writtenFiles->push_back(*to);
+
     char block[10240];
     std::size_t got = 0;
     while ((got = std::fread(block, 1, sizeof block, input.get())) > 0) {
@@ -277,6 +280,8 @@ ScriptStatus CreateFileCommand::execute(ScriptContext& context)
         return ScriptError::CannotCreateFile;
     }
     context.outputPath = path->string();
+    if (context.writtenFiles)
+        context.writtenFiles->push_back(*path);
     return kScriptContinue;
 }
 

@@ -89,6 +89,9 @@ public:
     // The album root's full path; the destination rule falls back to it when
     // no current directory is set.
     std::string albumRoot;
+    // When set, every file a command created or copied is added here: the
+    // record of what the skin wrote, which publishing reads.
+    std::vector<std::filesystem::path>* writtenFiles = nullptr;
 };
 
 // Reads the file as bytes and appends one command per line to the context's

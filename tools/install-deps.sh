@@ -36,6 +36,13 @@ packages+=(libheif-dev libpng-dev libwebp-dev)
 # Movie poster frames and facts: FFmpeg's demuxers, decoders and scaler.
 packages+=(libavformat-dev libavcodec-dev libavutil-dev libswscale-dev)
 
+# Publishing: libcurl (with OpenSSL, whose libcrypto also hashes the files
+# for the upload manifest), and the FTP server the upload tests start.
+packages+=(
+    libcurl4-openssl-dev libssl-dev
+    python3-pyftpdlib python3-openssl openssl
+)
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
