@@ -29,6 +29,7 @@
 #include "gui/app/prompts.h"
 #include "gui/app/status_bar.h"
 #include "gui/app/tree_thumbnails.h"
+#include "jobs/upload_job.h"
 
 namespace quorvane::gui {
 
@@ -453,6 +454,23 @@ void MainWindow::showProcessingWindow()
     menuBar()->setEnabled(false);
     updateControls();
     log_.setBusy(true);
+}
+
+void MainWindow::showTransferProgress(int filesDone, int filesTotal, std::uint64_t bytesDone,
+                                      std::uint64_t bytesTotal)
+{
+    // A report queued just before the job ended arrives after the window closed.
+    if (!processing_)
+        return;
+    const QString text = QStringLiteral("%1/%2 files, %3 of %4")
+                             .arg(filesDone)
+                             .arg(filesTotal)
+                             .arg(QString::fromStdString(formatByteCount(bytesDone)),
+                                  QString::fromStdString(formatByteCount(bytesTotal)));
+    // The bar counts KiB, so that large albums fit its range.
+    processingWindow_->showProgress(static_cast<int>(bytesDone >> 10),
+                                    std::max(1, static_cast<int>((bytesTotal + 1023) >> 10)), text);
+    statusBar_->showProgress(text);
 }
 
 void MainWindow::closeProcessingWindow()

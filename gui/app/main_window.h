@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -35,12 +36,13 @@ class TreeThumbnails;
 // unreadable folder, or one without pictures or movies. A full state line.
 std::string emptyScanReason(const std::string& rootText);
 
-// The four long operations, each run on the worker thread.
+// The long operations, each run on the worker thread.
 enum class WorkerJob {
     Scan,
     Thumbnails,
     ForcedThumbnails,
     Html,
+    Upload,
 };
 
 // The one window of the program: the album root, the scanned tree, the
@@ -81,6 +83,8 @@ public:
     void albumChanged();
     // How far the running job is, shown in the Processing window and the status bar.
     void jobProgress(int done, int total);
+    // Files and bytes of a running transfer, in the Processing window.
+    void showTransferProgress(int filesDone, int filesTotal, std::uint64_t bytesDone, std::uint64_t bytesTotal);
 
     // The commands of the menu and the buttons.
     void browseForRoot();

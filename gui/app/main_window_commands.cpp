@@ -11,6 +11,7 @@
 #include "gui/app/prompts.h"
 #include "jobs/jobs.h"
 #include "jobs/clean_project.h"
+#include "jobs/upload_job.h"
 #include "gui/dialogs/clean_project_dialog.h"
 #include "gui/dialogs/global_options_dialog.h"
 #include "gui/dialogs/project_options_dialog.h"
@@ -77,6 +78,15 @@ void MainWindow::runJob(WorkerJob job, const std::string& rootText)
     case WorkerJob::Html:
         runHtmlJob(project_, log_, host_);
         break;
+    case WorkerJob::Upload: {
+        UploadRequest request;
+        request.removal = RemovalMode::Ask;
+        const UploadSummary summary = runUploadJob(project_, request, log_, host_);
+        // The state line holds 255 characters; the server's answer may need more.
+        if (!summary.ok && project_.optionsValid())
+            host_.showMessage("Upload to FTP", "Upload FAILED: " + summary.error, MessageIcon::Error);
+        break;
+    }
     }
 }
 
@@ -114,8 +124,7 @@ void MainWindow::cleanProject()
 
 void MainWindow::uploadToFtp()
 {
-    prompts_.message(this, QStringLiteral("Not implemented"),
-                     QStringLiteral("Sorry, this feature is not yet implemented."), MessageIcon::Information);
+    startJob(WorkerJob::Upload);
 }
 
 void MainWindow::projectOptionsCommand()

@@ -49,6 +49,25 @@ void WindowJobHost::progress(int done, int total)
         Qt::QueuedConnection);
 }
 
+bool WindowJobHost::confirm(std::string_view title, std::string_view text)
+{
+    bool yes = false;
+    runOnThreadOf(&window_, [&] {
+        yes = window_.prompts().askYesNo(&window_, toQString(title), toQString(text), MessageIcon::Question);
+    });
+    return yes;
+}
+
+void WindowJobHost::transferProgress(int filesDone, int filesTotal, std::uint64_t bytesDone, std::uint64_t bytesTotal)
+{
+    QMetaObject::invokeMethod(
+        &window_,
+        [window = &window_, filesDone, filesTotal, bytesDone, bytesTotal] {
+            window->showTransferProgress(filesDone, filesTotal, bytesDone, bytesTotal);
+        },
+        Qt::QueuedConnection);
+}
+
 void WindowJobHost::albumChanged()
 {
     runOnThreadOf(&window_, [&] { window_.albumChanged(); });

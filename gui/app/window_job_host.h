@@ -19,6 +19,8 @@ public:
     void albumChanged() override;
     // Posted without waiting: a job reports once per file and need not stop for it.
     void progress(int done, int total) override;
+    bool confirm(std::string_view title, std::string_view text) override;
+    void transferProgress(int filesDone, int filesTotal, std::uint64_t bytesDone, std::uint64_t bytesTotal) override;
 
 private:
     MainWindow& window_;

@@ -619,16 +619,10 @@ TEST_F(MainWindowTest, CommandsAnswerWithTheirBoxes)
     scan(root);
     window->statusLog().postText("before");
 
-    click(*window, "uploadButton");
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0],
-              test::message("Not implemented", "Sorry, this feature is not yet implemented.",
-                            MessageIcon::Information));
-
     prompts.answers = {false};
     click(*window, "forceThumbnailsButton");
-    ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1], test::question("Please confirm",
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0], test::question("Please confirm",
                                                "You are about to force all thumbnails regeneration.\n"
                                                "This is only useful when you want to change thumbnails\n"
                                                "resolution for instance.\n"
@@ -639,8 +633,8 @@ TEST_F(MainWindowTest, CommandsAnswerWithTheirBoxes)
     EXPECT_EQ(stateLine(), "State: before");
 
     child<QAction>(*window, "cleanProjectAction")->trigger();
-    ASSERT_EQ(prompts.shown.size(), 3u);
-    EXPECT_EQ(prompts.shown[2],
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1],
               test::message("Information",
                             "You are using a destination folder.\n"
                             "Clean function is only available for for destination-less projects\n"
