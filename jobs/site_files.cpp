@@ -4,6 +4,7 @@
 #include <set>
 
 #include "album/comments.h"
+#include "album/generated_names.h"
 #include "album/tree_walk.h"
 #include "foundation/ascii.h"
 #include "jobs/thumbnail_generator.h"
@@ -78,6 +79,14 @@ private:
     std::set<std::string> seen_;
 };
 
+// A generated image and, for high-density screens, its twice-size sibling.
+void addGenerated(Collector& collector, const std::string& path)
+{
+    collector.add(path);
+    const std::filesystem::path generated(path);
+    collector.add(generated.parent_path() / highDensityName(generated.filename().string()));
+}
+
 void addAlbumFiles(Project& project, Collector& collector)
 {
     const ProjectOptions& options = *project.options;
@@ -90,12 +99,12 @@ void addAlbumFiles(Project& project, Collector& collector)
                 collector.add(names.copiedSourcePath(file));
             if (file.mediaKind != MediaPicture)
                 continue;
-            collector.add(names.thumbnailPath(file));
+            addGenerated(collector, names.thumbnailPath(file));
             if (options.intermediateActive)
-                collector.add(names.intermediatePath(file));
+                addGenerated(collector, names.intermediatePath(file));
         }
         for (const AlbumDirectory& child : directory.subdirectories)
-            collector.add(names.directoryThumbnailPath(directory, child));
+            addGenerated(collector, names.directoryThumbnailPath(directory, child));
     });
 }
 
