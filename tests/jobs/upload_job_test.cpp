@@ -109,9 +109,12 @@ TEST_F(UploadJob, InPlaceAlbumSendsItsFilesOnceAndThenOnlyWhatChanged)
 
     UploadSummary first = upload();
     ASSERT_TRUE(first.ok) << first.error;
-    const std::vector<std::string> site{"Trip/b.jpg",     "Trip/index.html", "Trip/inter_b.jpg", "Trip/thm_b.jpg",
-                                        "a.jpg",          "index.html",      "inter_a.jpg",      "thm_a.jpg",
-                                        "thm_dir_Trip.jpg"};
+    // The twice-size images for high-density screens go with their pictures.
+    const std::vector<std::string> site{"Trip/b.jpg",       "Trip/index.html",     "Trip/inter_b.jpg",
+                                        "Trip/inter_b@2x.jpg", "Trip/thm_b.jpg",    "Trip/thm_b@2x.jpg",
+                                        "a.jpg",            "index.html",          "inter_a.jpg",
+                                        "inter_a@2x.jpg",   "thm_a.jpg",           "thm_a@2x.jpg",
+                                        "thm_dir_Trip.jpg", "thm_dir_Trip@2x.jpg"};
     EXPECT_EQ(test::filesBelow(remote(server)), site);
     // Pages go last, so no page is online before its pictures.
     const std::vector<std::string> stored = server.commands("STOR");
@@ -119,8 +122,8 @@ TEST_F(UploadJob, InPlaceAlbumSendsItsFilesOnceAndThenOnlyWhatChanged)
     EXPECT_EQ(stored[stored.size() - 2], "index.html.quorvane-upload");
     for (const std::string& file : site)
         EXPECT_EQ(test::readFile(remote(server) / file), test::readFile(album / file)) << file;
-    EXPECT_EQ(first.filesSent, 9);
-    EXPECT_EQ(host->lines.back(), "State: Upload completed: 9 files sent, 0 removed, " +
+    EXPECT_EQ(first.filesSent, 14);
+    EXPECT_EQ(host->lines.back(), "State: Upload completed: 14 files sent, 0 removed, " +
                                       formatByteCount(first.bytesSent));
 
     // The password went to the user's store, not into the album.
@@ -154,9 +157,7 @@ TEST_F(UploadJob, DestinationFolderWithDeleteRemovesOnlyWhatEarlierUploadsSent)
     test::FtpTestServer server(dir.path(), {});
     build(server.port(), true);
     ASSERT_TRUE(upload().ok);
-    EXPECT_EQ(test::filesBelow(remote(server)),
-              (std::vector<std::string>{"Trip/b.jpg", "Trip/index.html", "Trip/inter_b.jpg", "Trip/thm_b.jpg", "a.jpg",
-                                        "index.html", "inter_a.jpg", "thm_a.jpg", "thm_dir_Trip.jpg"}));
+    EXPECT_EQ(test::filesBelow(remote(server)).size(), 14u);
     test::writeFile(remote(server) / "Trip" / "guestbook.txt", "not ours");
 
     // The folder Trip leaves the album; its generated files stay in the
@@ -165,16 +166,17 @@ TEST_F(UploadJob, DestinationFolderWithDeleteRemovesOnlyWhatEarlierUploadsSent)
     build(server.port(), true);
     UploadSummary kept = upload(RemovalMode::Keep);
     ASSERT_TRUE(kept.ok) << kept.error;
-    EXPECT_EQ(kept.staleKept, 5);
+    EXPECT_EQ(kept.staleKept, 8);
     EXPECT_TRUE(std::filesystem::exists(remote(server) / "Trip" / "b.jpg"));
 
     server.clearEvents();
     UploadSummary removed = upload(RemovalMode::Remove);
     ASSERT_TRUE(removed.ok) << removed.error;
-    EXPECT_EQ(removed.filesRemoved, 5);
+    EXPECT_EQ(removed.filesRemoved, 8);
     EXPECT_EQ(test::filesBelow(remote(server)),
-              (std::vector<std::string>{"Trip/guestbook.txt", "a.jpg", "index.html", "inter_a.jpg", "thm_a.jpg"}));
-    EXPECT_EQ(host->lines.back(), "State: Upload completed: 0 files sent, 5 removed, 0 bytes");
+              (std::vector<std::string>{"Trip/guestbook.txt", "a.jpg", "index.html", "inter_a.jpg", "inter_a@2x.jpg",
+                                        "thm_a.jpg", "thm_a@2x.jpg"}));
+    EXPECT_EQ(host->lines.back(), "State: Upload completed: 0 files sent, 8 removed, 0 bytes");
 
     // Nothing left to remove: a second --delete does not connect.
     server.clearEvents();
@@ -240,7 +242,7 @@ TEST_F(UploadJob, DroppedConnectionResumesWithoutSendingAgainWhatArrived)
     // Only the rest of the big picture crossed, plus the files not sent yet.
     const std::vector<std::string> stored = server.commands("STOR");
     EXPECT_EQ(std::count(stored.begin(), stored.end(), "b.jpg.quorvane-upload"), 0);
-    EXPECT_EQ(test::filesBelow(remote(server)).size(), 12u);
+    EXPECT_EQ(test::filesBelow(remote(server)).size(), 19u);
     const std::vector<std::string> events = server.events();
     EXPECT_NE(std::find(events.begin(), events.end(),
                         "DATA www/photos/Trip/big.jpg.quorvane-upload " + std::to_string(size - arrived)),
