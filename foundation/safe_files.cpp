@@ -11,7 +11,7 @@
 
 namespace quorvane {
 
-StdioFile createFreshFile(const std::filesystem::path& path)
+StdioFile createFreshFile(const std::filesystem::path& path, mode_t mode)
 {
     // Only a file or a link is replaced; a folder, a device or a pipe at the
     // name is left alone and the exclusive open below then fails.
@@ -19,7 +19,7 @@ StdioFile createFreshFile(const std::filesystem::path& path)
     if (::lstat(path.c_str(), &info) == 0 && (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) &&
         ::unlink(path.c_str()) != 0)
         return nullptr;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0)
         return nullptr;
     std::FILE* file = ::fdopen(fd, "wb");
@@ -54,10 +54,11 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& path)
     return temporary;
 }
 
-bool replaceFileContents(const std::filesystem::path& path, std::string_view bytes, std::string& reason)
+bool replaceFileContents(const std::filesystem::path& path, std::string_view bytes, std::string& reason,
+                         mode_t mode)
 {
     const std::filesystem::path temporary = temporaryBeside(path);
-    StdioFile file = createFreshFile(temporary);
+    StdioFile file = createFreshFile(temporary, mode);
     bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     const int writeError = errno;
     const bool closed = file && closeChecked(file);

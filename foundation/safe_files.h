@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include <sys/types.h>
+
 #include "foundation/file_handle.h"
 
 namespace quorvane {
@@ -20,8 +22,9 @@ using StdioFile = FileHandle;
 // Removes the file or symbolic link that stands at path and creates a new
 // file there for binary writing; the open follows no link and takes no file
 // that appears meanwhile. Anything else at path (a folder, a device) makes it
-// fail. None on failure, with errno telling why.
-StdioFile createFreshFile(const std::filesystem::path& path);
+// fail. The file is created with mode (before the umask). None on failure,
+// with errno telling why.
+StdioFile createFreshFile(const std::filesystem::path& path, mode_t mode = 0666);
 
 // Closes the file and reports whether every byte buffered reached the disk
 // (a full disk often shows only here); errno tells why not.
@@ -32,8 +35,10 @@ bool closeChecked(StdioFile& file);
 std::filesystem::path temporaryBeside(const std::filesystem::path& path);
 
 // Writes bytes to a temporary beside path and renames it over path. On
-// failure nothing is left behind and reason holds the system's words.
-bool replaceFileContents(const std::filesystem::path& path, std::string_view bytes, std::string& reason);
+// failure nothing is left behind and reason holds the system's words. The new
+// file is created with mode, so a private file is never readable by others.
+bool replaceFileContents(const std::filesystem::path& path, std::string_view bytes, std::string& reason,
+                         mode_t mode = 0666);
 
 // Folders outside the album or destination folder that the user allows
 // generated files to go to through a symbolic link: the absolute folders

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "foundation/percent_escape.h"
-#include "foundation/replace_file.h"
+#include "foundation/safe_files.h"
 
 namespace quorvane {
 
@@ -89,6 +89,15 @@ std::string uploadRecordText(const UploadRecord& record)
     return text;
 }
 
+bool writeRecord(const std::filesystem::path& path, const std::string& text, std::string& error)
+{
+    std::string reason;
+    if (replaceFileContents(path, text, reason))
+        return true;
+    error = "cannot write " + path.string() + ": " + reason;
+    return false;
+}
+
 bool makeRecordsFolder(const std::string& albumRoot, std::string& error)
 {
     std::error_code failure;
@@ -125,7 +134,7 @@ bool writePagesRecord(const std::string& albumRoot, const PagesRecord& record, s
                        "\ncomplete " + (record.complete ? "1" : "0") + "\n";
     for (const std::string& file : record.files)
         text += escapeRecordName(file) + "\n";
-    return replaceFile(recordsFolder(albumRoot) / kPagesFileName, text, 0644, error);
+    return writeRecord(recordsFolder(albumRoot) / kPagesFileName, text, error);
 }
 
 std::optional<PagesRecord> readPagesRecord(const std::string& albumRoot, std::string& error)
@@ -178,9 +187,9 @@ bool UploadJournal::open(const std::string& albumRoot, const UploadRecord& recor
     if (!makeRecordsFolder(albumRoot, error))
         return false;
     path_ = recordsFolder(albumRoot) / kUploadFileName;
-    if (!replaceFile(path_, uploadRecordText(record), 0644, error))
+    if (!writeRecord(path_, uploadRecordText(record), error))
         return false;
-    file_.reset(std::fopen(path_.c_str(), "ab"));
+    file_ = openFile(path_.string(), "ab");
     if (!file_) {
         error = "cannot write " + path_.string() + ": " + std::strerror(errno);
         return false;
@@ -215,12 +224,11 @@ bool UploadJournal::close(const UploadRecord& record, std::string& error)
 {
     if (!file_)
         return true;
-    const bool flushed = std::fclose(file_.release()) == 0;
-    if (!flushed) {
+    if (!closeChecked(file_)) {
         error = "cannot write " + path_.string() + ": " + std::strerror(errno);
         return false;
     }
-    return replaceFile(path_, uploadRecordText(record), 0644, error);
+    return writeRecord(path_, uploadRecordText(record), error);
 }
 
 std::optional<std::string> hashFile(const std::filesystem::path& path)

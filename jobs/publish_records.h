@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/file_handle.h"
+
 namespace quorvane {
 
 // What publishing remembers between runs, kept in the folder ".quorvane" of
@@ -68,10 +70,7 @@ public:
 private:
     bool append(const std::string& line, std::string& error);
 
-    struct Closer {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-    std::unique_ptr<std::FILE, Closer> file_;
+    FileHandle file_;
     std::filesystem::path path_;
 };
 

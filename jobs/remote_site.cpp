@@ -9,23 +9,13 @@
 
 #include "foundation/ascii.h"
 #include "foundation/escaping.h"
+#include "foundation/file_handle.h"
 
 namespace quorvane {
 
 namespace {
 
 constexpr char kTemporarySuffix[] = ".quorvane-upload";
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (lowerAscii(text[i]) != prefix[i])
-            return false;
-    }
-    return true;
-}
 
 // Host names, IPv4 and IPv6 literals; nothing that could end the host part
 // of a URL or smuggle a login, path or query into it.
@@ -100,10 +90,6 @@ CommandList commandList(std::initializer_list<std::string> commands)
     return CommandList(list);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 size_t readFromFile(char* buffer, size_t size, size_t count, void* file)
 {
     return std::fread(buffer, size, count, static_cast<std::FILE*>(file));
@@ -162,7 +148,7 @@ std::optional<RemoteTarget> makeRemoteTarget(std::string_view server, int port, 
     target.scheme = "ftp";
     for (const char* scheme : {"sftp", "ftps", "ftp"}) {
         const std::string prefix = std::string(scheme) + "://";
-        if (startsWithIgnoringCase(server, prefix)) {
+        if (startsWithIgnoringAsciiCase(server, prefix)) {
             target.scheme = scheme;
             server.remove_prefix(prefix.size());
             break;
@@ -340,7 +326,7 @@ RemoteResult RemoteSite::upload(const std::filesystem::path& local, std::string_
     const auto [folder, name] = splitPath(path);
     if (!safeInCommand(path) || name.empty())
         return {false, "Cannot upload " + std::string(path) + ": the name cannot be sent", 0};
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(local.c_str(), "rb"));
+    FileHandle file = openFile(local.string(), "rb");
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(local, error);
     if (!file || error)

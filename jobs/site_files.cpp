@@ -15,15 +15,9 @@ namespace quorvane {
 
 namespace {
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
-
 bool endsWithIgnoringCase(std::string_view text, std::string_view suffix)
 {
-    return text.size() >= suffix.size() && equalsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
+    return text.size() >= suffix.size() && equalsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 bool isPage(std::string_view path)
@@ -116,7 +110,7 @@ bool neverUploaded(std::string_view path)
     const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
     for (const std::string_view kept : {std::string_view(kProjectOptionsFileName), std::string_view(kCommentsFileName),
                                         std::string_view(kGlobalOptionsFileName), std::string_view("Varhelp.rtf")}) {
-        if (equalsIgnoringCase(name, kept))
+        if (equalsIgnoringAsciiCase(name, kept))
             return true;
     }
     for (const std::string_view suffix : {".qvs", ".lock", ".tmp", "~", ".quorvane-upload", ".part"}) {

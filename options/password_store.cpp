@@ -9,7 +9,7 @@
 
 #include "foundation/ascii.h"
 #include "foundation/percent_escape.h"
-#include "foundation/replace_file.h"
+#include "foundation/safe_files.h"
 #include "foundation/xdg_dirs.h"
 
 namespace quorvane {
@@ -31,24 +31,27 @@ std::string escapeField(std::string_view text)
 
 bool sameKey(const PasswordKey& a, const PasswordKey& b)
 {
-    if (a.port != b.port || a.login != b.login || a.server.size() != b.server.size())
-        return false;
     // Host names ignore letter case.
-    for (std::size_t i = 0; i < a.server.size(); ++i) {
-        if (lowerAscii(a.server[i]) != lowerAscii(b.server[i]))
-            return false;
-    }
-    return true;
+    return a.port == b.port && a.login == b.login && equalsIgnoringAsciiCase(a.server, b.server);
 }
 
-std::vector<Entry> readStore()
+// The entries, or none when the store exists but cannot be read: it must
+// then not be written over, or the other entries would be lost.
+std::optional<std::vector<Entry>> readStore()
 {
     std::vector<Entry> entries;
     const std::filesystem::path path = passwordStorePath();
+    if (path.empty())
+        return std::nullopt;
     std::error_code error;
-    if (std::filesystem::file_size(path, error) > kMaxStoreSize || error)
-        return entries;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error)
+        return std::filesystem::exists(path, error) || error ? std::nullopt : std::optional(entries);
+    if (size > kMaxStoreSize)
+        return std::nullopt;
     std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
     std::string line;
     while (std::getline(in, line)) {
         std::vector<std::string_view> fields;
@@ -86,20 +89,29 @@ bool writeStore(const std::vector<Entry>& entries, std::string& error)
                  escapeField(entry.key.login) + '\t' + escapeField(entry.password) + '\n';
     }
     // Created 0600 from the start, so the password is never readable by others.
-    return replaceFile(path, bytes, 0600, error);
+    std::string reason;
+    if (replaceFileContents(path, bytes, reason, 0600))
+        return true;
+    error = "cannot write " + path.string() + ": " + reason;
+    return false;
 }
 
 }  // namespace
 
 std::filesystem::path passwordStorePath()
 {
+    // Without a home there is no private place: a relative name would land
+    // wherever the program runs, perhaps inside the album.
     const std::filesystem::path base = xdgConfigHome();
-    return (base.empty() ? std::filesystem::path(".config") : base) / "quorvane" / "passwords";
+    return base.empty() ? base : base / "quorvane" / "passwords";
 }
 
 std::optional<std::string> lookupPassword(const PasswordKey& key)
 {
-    for (Entry& entry : readStore()) {
+    std::optional<std::vector<Entry>> entries = readStore();
+    if (!entries)
+        return std::nullopt;
+    for (Entry& entry : *entries) {
         if (sameKey(entry.key, key))
             return std::move(entry.password);
     }
@@ -108,7 +120,13 @@ std::optional<std::string> lookupPassword(const PasswordKey& key)
 
 bool storePassword(const PasswordKey& key, std::string_view password, std::string& error)
 {
-    std::vector<Entry> entries = readStore();
+    std::optional<std::vector<Entry>> stored = readStore();
+    if (!stored) {
+        error = passwordStorePath().empty() ? std::string("no per-user configuration folder (HOME is not set)")
+                                            : "cannot read " + passwordStorePath().string();
+        return false;
+    }
+    std::vector<Entry>& entries = *stored;
     const auto found = std::find_if(entries.begin(), entries.end(),
                                     [&key](const Entry& entry) { return sameKey(entry.key, key); });
     // Saves that change nothing touch no file.

@@ -81,15 +81,18 @@ struct AddedSetting {
     int missingAttributeValue;
     int missingElementValue;
     bool colour;  // written as six lowercase hex digits
+    // Written only when it differs from the missing-element value, so that
+    // files of projects that never use it stay as they were.
+    bool onlyWhenSet;
 };
 
 constexpr AddedSetting kAddedSettings[] = {
-    {"ExifOrientation", "n", &ProjectOptions::exifOrientation, 1, 1, false},
-    {"TodaysFormats", "n", &ProjectOptions::todaysFormats, 0, 0, false},
-    {"PictureBackground", "rgb", &ProjectOptions::pictureBackground, 0xFFFFFF, 0xFFFFFF, true},
-    {"HighDensity", "n", &ProjectOptions::highDensity, 0, 0, false},
+    {"ExifOrientation", "n", &ProjectOptions::exifOrientation, 1, 1, false, false},
+    {"TodaysFormats", "n", &ProjectOptions::todaysFormats, 0, 0, false, false},
+    {"PictureBackground", "rgb", &ProjectOptions::pictureBackground, 0xFFFFFF, 0xFFFFFF, true, false},
+    {"HighDensity", "n", &ProjectOptions::highDensity, 0, 0, false, false},
     // Lets the upload fall back to plain FTP when the server offers no TLS.
-    {"FTPAllowPlain", "n", &ProjectOptions::ftpAllowPlain, 0, 0, false},
+    {"FTPAllowPlain", "n", &ProjectOptions::ftpAllowPlain, 0, 0, false, true},
 };
 
 PasswordKey passwordKey(const ProjectOptions& options)
@@ -287,7 +290,7 @@ void ProjectOptions::readElements(const XmlElement& root)
             element->getIntAttribute(added.attribute, this->*(added.field), added.missingAttributeValue);
         }
     }
-    if (ftpPassword.empty() && !ftpServerName.empty()) {
+    if (ftpPassword.empty()) {
         if (std::optional<std::string> stored = lookupPassword(passwordKey(*this)))
             ftpPassword = cutToField(*stored);
     }
@@ -339,6 +342,8 @@ bool ProjectOptions::save(const std::filesystem::path& path) const
         entry->addIntAttribute("t", variable.type());
     }
     for (const AddedSetting& added : kAddedSettings) {
+        if (added.onlyWhenSet && this->*(added.field) == added.missingElementValue)
+            continue;
         XmlElement* element = top->addChild(added.element);
         if (added.colour)
             element->addAttribute(added.attribute, colourText(this->*(added.field)));

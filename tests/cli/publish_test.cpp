@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "skins/run_program.h"
 #include "support/ftp_test_server.h"
 #include "support/test_support.h"
@@ -20,9 +18,9 @@ TEST(Publish, SampleAlbumReachesAnFtpsServerOnceAndNothingIsSentTwice)
     secure.tls = dir.path();
     test::FtpTestServer server(dir.path(), secure);
     ASSERT_NE(server.port(), 0);
-    ::setenv("SSL_CERT_FILE", (dir / "cert.pem").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    ::setenv("QUORVANE_FTP_PASSWORD", "s3cret", 1);
+    const test::EnvironmentVariable authorities("SSL_CERT_FILE", (dir / "cert.pem").c_str());
+    const test::EnvironmentVariable config("XDG_CONFIG_HOME", (dir / "config").c_str());
+    const test::EnvironmentVariable password("QUORVANE_FTP_PASSWORD", "s3cret");
 
     const std::filesystem::path album = dir / "album";
     std::filesystem::copy(test::sourceDir() / "samples" / "album", album, std::filesystem::copy_options::recursive);
@@ -67,9 +65,6 @@ TEST(Publish, SampleAlbumReachesAnFtpsServerOnceAndNothingIsSentTwice)
 
     for (const std::string& file : test::filesBelow(album))
         EXPECT_EQ(test::readFile(album / file).find("s3cret"), std::string::npos) << file;
-    ::unsetenv("QUORVANE_FTP_PASSWORD");
-    ::unsetenv("XDG_CONFIG_HOME");
-    ::unsetenv("SSL_CERT_FILE");
 }
 
 }  // namespace

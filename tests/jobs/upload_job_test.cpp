@@ -44,7 +44,7 @@ protected:
     {
         QUORVANE_REQUIRE_FTP_SERVER();
         // Passwords saved by the tests go to a store of their own.
-        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        config.emplace("XDG_CONFIG_HOME", (dir / "config").c_str());
         album = dir / "album";
         writePicture(album / "a.jpg", 40);
         writePicture(album / "Trip" / "b.jpg", 40);
@@ -56,7 +56,6 @@ protected:
         test::writeFile(skins / "Test" / "MainLoop.qvs",
                         "CREATE_FILE \"index.html\"\nWRITE_FILE \"<p>{CurrentDirectoryComment}</p>\"\nCLOSE_FILE\n");
     }
-    void TearDown() override { ::unsetenv("XDG_CONFIG_HOME"); }
 
     // Scans, makes the images and pages, and keeps the project for uploads.
     void build(int port, bool destination = false)
@@ -93,6 +92,7 @@ protected:
     std::filesystem::path remote(const test::FtpTestServer& server) const { return server.root() / "www" / "photos"; }
 
     test::TempDir dir;
+    std::optional<test::EnvironmentVariable> config;
     std::filesystem::path album;
     std::filesystem::path skins;
     GlobalOptions global;

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "options/password_store.h"
 #include "support/test_support.h"
 
@@ -39,7 +37,6 @@ constexpr char kNewRecordFile[] =
     "\t<TodaysFormats n=\"1\"/>\n"
     "\t<PictureBackground rgb=\"ffffff\"/>\n"
     "\t<HighDensity n=\"1\"/>\n"
-    "\t<FTPAllowPlain n=\"0\"/>\n"
     "</ProjectOptions>\n";
 
 TEST(ProjectOptions, NewRecordSavesEveryElementInOrder)
@@ -288,7 +285,7 @@ TEST(ProjectOptions, AddedSettingsMissingFromAFileKeepOldProjectsAsTheyWere)
 TEST(ProjectOptions, PasswordsMoveFromTheFileToTheUsersStore)
 {
     test::TempDir dir;
-    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    const test::EnvironmentVariable config("XDG_CONFIG_HOME", (dir / "config").c_str());
     std::string old = kNewRecordFile;
     old.replace(old.find("<FTPServerName name=\"\"/>"), 24, "<FTPServerName name=\"ftp.example.org\"/>");
     old.replace(old.find("<FTPLogin name=\"\"/>"), 19, "<FTPLogin name=\"me\"/>");
@@ -324,7 +321,15 @@ TEST(ProjectOptions, PasswordsMoveFromTheFileToTheUsersStore)
     ProjectOptions plain;
     ASSERT_TRUE(plain.load(dir / "ProjectOptions.xml"));
     EXPECT_EQ(plain.ftpAllowPlain, 1);
-    ::unsetenv("XDG_CONFIG_HOME");
+
+    // A store that cannot be read is never written over: the password stays
+    // in the file rather than being lost.
+    std::filesystem::remove(dir / "config" / "quorvane" / "passwords");
+    std::filesystem::create_directory(dir / "config" / "quorvane" / "passwords");
+    plain.ftpPassword = "kept";
+    ASSERT_TRUE(plain.save(dir / "ProjectOptions.xml"));
+    EXPECT_NE(test::readFile(dir / "ProjectOptions.xml").find("<FTPPassword pass=\"kept\"/>"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "config" / "quorvane" / "passwords"));
 }
 
 TEST(ProjectOptions, SizesOutsideTheirLimitsAreRefusedOnSetAndClampedOnLoad)
@@ -373,6 +378,7 @@ TEST(ProjectOptions, SizesOutsideTheirLimitsAreRefusedOnSetAndClampedOnLoad)
 TEST(ProjectOptions, AnyTextSurvivesTheFileAndADamagedFileIsToldFromAMissingOne)
 {
     test::TempDir dir;
+    const test::EnvironmentVariable config("XDG_CONFIG_HOME", (dir / "config").c_str());
     ProjectOptions options;
     const std::string tricky = "say \"hi\" <b> a/>b &amp; c";
     options.outputFolder = "/srv/\"www\"/a/>b";

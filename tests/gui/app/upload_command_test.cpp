@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <optional>
 
 #include "gui/app/main_window_test_support.h"
 #include "jobs/publish_records.h"
@@ -19,12 +19,7 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    }
-    void TearDown() override
-    {
-        MainWindowFixture::TearDown();
-        ::unsetenv("XDG_CONFIG_HOME");
+        config.emplace("XDG_CONFIG_HOME", (dir / "config").c_str());
     }
 
     // Options generating into the album and publishing to the test server.
@@ -48,6 +43,7 @@ protected:
         std::string error;
         ASSERT_TRUE(writePagesRecord(root.string(), {root, true, std::move(pages)}, error)) << error;
     }
+    std::optional<test::EnvironmentVariable> config;
 };
 
 TEST_F(UploadCommandTest, ButtonSendsTheAlbumAndAsksBeforeRemoving)
