@@ -18,23 +18,6 @@
 namespace quorvane {
 namespace {
 
-void writePicture(const std::filesystem::path& path, std::uint32_t size, bool noise = false)
-{
-    std::filesystem::create_directories(path.parent_path());
-    Image image;
-    ASSERT_TRUE(image.allocate(size, size, 3));
-    image.fill(0x336699);
-    if (noise) {
-        // Noise does not compress: a picture big enough to be cut half-way.
-        std::mt19937 random(7);
-        for (std::uint32_t y = 0; y < size; ++y) {
-            for (std::uint32_t x = 0; x < size * 3; ++x)
-                image.row(y)[x] = static_cast<std::uint8_t>(random());
-        }
-    }
-    ASSERT_TRUE(image.saveJpeg(path.string()));
-}
-
 // An album with two folders, a stray file the scan does not know, and a
 // skin that writes its pages, a copy of one of its own sources and a
 // temporary file: only the album's files and the real pages may leave.
@@ -46,8 +29,8 @@ protected:
         // Passwords saved by the tests go to a store of their own.
         config.emplace("XDG_CONFIG_HOME", (dir / "config").c_str());
         album = dir / "album";
-        writePicture(album / "a.jpg", 40);
-        writePicture(album / "Trip" / "b.jpg", 40);
+        ASSERT_TRUE(test::writePicture(album / "a.jpg", 40, 40));
+        ASSERT_TRUE(test::writePicture(album / "Trip" / "b.jpg", 40, 40));
         test::writeFile(album / "notes.txt", "private notes");
         skins = dir / "Skins";
         std::filesystem::create_directories(skins / "Test");
@@ -215,7 +198,9 @@ TEST_F(UploadJob, PlainServerIsRefusedUnlessThePlainOptionIsSet)
 
 TEST_F(UploadJob, DroppedConnectionResumesWithoutSendingAgainWhatArrived)
 {
-    writePicture(album / "Trip" / "big.jpg", 600, true);
+    // Noise does not compress: a picture big enough to be cut half-way.
+    std::mt19937 random(7);
+    ASSERT_TRUE(test::randomImage(600, 600, 3, random).saveJpeg((album / "Trip" / "big.jpg").string()));
     const std::uintmax_t size = std::filesystem::file_size(album / "Trip" / "big.jpg");
     ASSERT_GT(size, 200000u);
     test::FtpTestServer::Options dropping;
