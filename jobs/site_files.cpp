@@ -91,7 +91,10 @@ void addAlbumFiles(Project& project, Collector& collector)
                 collector.add(names.sourcePath(file));
             else if (options.copySource)
                 collector.add(names.copiedSourcePath(file));
-            if (file.mediaKind != MediaPicture)
+            // Movies have posters under today's formats only, as the
+            // generator makes them.
+            const bool poster = options.todaysFormats && file.mediaKind == MediaMovie;
+            if (file.mediaKind != MediaPicture && !poster)
                 continue;
             addGenerated(collector, names.thumbnailPath(file));
             if (options.intermediateActive)

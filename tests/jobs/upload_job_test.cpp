@@ -57,6 +57,7 @@ protected:
         options.ftpPassword = "s3cret";
         options.ftpRemotePath = "www/photos";
         options.ftpAllowPlain = 1;
+        options.todaysFormats = todaysFormats;
         options.loaded = 1;
         ASSERT_TRUE(options.save(project.optionsPath()));
         runThumbnailJob(project, false, *log, *host, 1);
@@ -75,6 +76,7 @@ protected:
     std::filesystem::path remote(const test::FtpTestServer& server) const { return server.root() / "www" / "photos"; }
 
     test::TempDir dir;
+    int todaysFormats = 0;
     std::optional<test::EnvironmentVariable> config;
     std::filesystem::path album;
     std::filesystem::path skins;
@@ -133,6 +135,22 @@ TEST_F(UploadJob, InPlaceAlbumSendsItsFilesOnceAndThenOnlyWhatChanged)
     EXPECT_EQ(server.commands("STOR"), std::vector<std::string>{"index.html.quorvane-upload"});
     EXPECT_EQ(test::readFile(remote(server) / "Trip" / "index.html"), "<p>changed</p>");
     EXPECT_EQ(host->lines.back(), "State: Upload completed: 1 file sent, 0 removed, 14 bytes");
+}
+
+// Under today's formats a movie has a poster thumbnail and intermediate,
+// which its page shows: they travel with it.
+TEST_F(UploadJob, MoviePostersTravelWithTheirMovies)
+{
+    QUORVANE_REQUIRE_CORPUS();
+    std::filesystem::copy_file(test::corpusDir() / "movies" / "MVI_4823_trim.avi", album / "Trip" / "clip.avi");
+    todaysFormats = 1;
+    build(21);
+    UploadRequest request;
+    request.dryRun = true;
+    const UploadSummary planned = runUploadJob(project, request, *log, *host);
+    ASSERT_TRUE(planned.ok) << planned.error;
+    for (const char* file : {"Trip/clip.avi", "Trip/thm_clip.avi.jpg", "Trip/inter_clip.avi.jpg"})
+        EXPECT_NE(std::find(planned.toSend.begin(), planned.toSend.end(), file), planned.toSend.end()) << file;
 }
 
 TEST_F(UploadJob, DestinationFolderWithDeleteRemovesOnlyWhatEarlierUploadsSent)
