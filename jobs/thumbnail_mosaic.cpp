@@ -51,7 +51,7 @@ void ThumbnailGenerator::skipUnreadable(const AlbumDirectory& directory, Mosaic&
     const auto most = static_cast<std::size_t>(std::max(cellCount(), 0));
     const HighDensityNames twiceSizeNames(directory);
 
-    // The entries in their order, pictures first, as many as cells can show;
+    // The entries in their order, as many as cells can show;
     // an entry whose file cannot be read back is passed over too.
     std::vector<CellSource> sources;
     const auto take = [&](const std::string& path, bool twiceFile) {
@@ -59,12 +59,15 @@ void ThumbnailGenerator::skipUnreadable(const AlbumDirectory& directory, Mosaic&
         if (sources.size() < most && loadCellSource(path, twiceFile ? highDensityPath(path) : std::string(), twice, source))
             sources.push_back(std::move(source));
     };
+    // Numbered as the walk numbers them: pictures, posters, subdirectories.
     int entry = 0;
     for (const AlbumPicture& file : directory.files) {
-        if (file.mediaKind != MediaPicture)
-            continue;
-        if (!skipped.contains(entry++))
+        if (file.mediaKind == MediaPicture && !skipped.contains(entry++))
             take(thumbnailPath(file), options_.highDensity && twiceSizeNames.allowed(file));
+    }
+    for (const AlbumPicture& file : directory.files) {
+        if (options_.todaysFormats && file.mediaKind == MediaMovie && !skipped.contains(entry++))
+            take(thumbnailPath(file), false);
     }
     for (const AlbumDirectory& subdirectory : directory.subdirectories)
         take(directoryThumbnailPath(directory, subdirectory),

@@ -109,6 +109,24 @@ TEST(MoviePosters, MoviesGetPostersAndCellsAfterThePicturesAndBrokenOnesAreNamed
     EXPECT_GT(second[1], 150);
 }
 
+TEST(MoviePosters, APictureThatCannotBeDecodedLeavesTheWholeMosaicToThePoster)
+{
+    PosterAlbum album;
+    AlbumDirectory& trip = album.folder("trip");
+    test::writeFile(fs::path(trip.fullPath) / "a_broken.jpg", "not a picture");
+    album.add(trip, "a_broken.jpg", MediaPicture);
+    album.addClip(trip, "b_clip.mp4", 30, 200, 30);
+
+    ThumbnailGenerator generator(album.options, {}, 2);
+    generator.generateAlbumImages(false, *album.root);
+    EXPECT_EQ(generator.failedPictures(), 1);
+    const Image mosaic = load(album.root->fullPath + "/thm_dir_trip.jpg");
+    for (const std::uint32_t x : {10u, 30u}) {
+        EXPECT_LT(mosaic.at(x, 7)[0], 80) << x;
+        EXPECT_GT(mosaic.at(x, 7)[1], 150) << x;
+    }
+}
+
 TEST(MoviePosters, WithoutTodaysFormatsMoviesAreLeftAloneAndMosaicsUnchanged)
 {
     std::string withoutMovie;
