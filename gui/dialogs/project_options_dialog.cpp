@@ -189,6 +189,9 @@ QWidget* ProjectOptionsDialog::buildFtpPart()
     ftpPassword_ = textEdit("ftpPassword");
     ftpPassword_->setEchoMode(QLineEdit::Password);
     ftpPath_ = textEdit("ftpPath");
+    ftpAllowPlain_ = gui::named(
+        new QCheckBox(QStringLiteral("Allow plain FTP when the server offers no TLS (password sent in clear)")),
+        "ftpAllowPlain");
 
     auto* serverRow = new QHBoxLayout;
     serverRow->addWidget(ftpServer_, 1);
@@ -199,6 +202,7 @@ QWidget* ProjectOptionsDialog::buildFtpPart()
     form->addRow(QStringLiteral("Login : "), ftpLogin_);
     form->addRow(QStringLiteral("Password :"), ftpPassword_);
     form->addRow(QStringLiteral("Path :"), ftpPath_);
+    form->addRow(ftpAllowPlain_);
     auto* group = new QGroupBox(QStringLiteral("FTP Server options"));
     group->setLayout(form);
     return group;
@@ -297,6 +301,7 @@ void ProjectOptionsDialog::showRecord(const ProjectOptions& options)
     ftpPassword_->setText(QString::fromStdString(options.ftpPassword));
     ftpPath_->setText(QString::fromStdString(options.ftpRemotePath));
     showNumber(ftpPort_, options.ftpPort);
+    ftpAllowPlain_->setChecked(options.ftpAllowPlain);
     outputFolder_->setText(QString::fromStdString(options.outputFolder));
     showNumber(thumbWidth_, options.thumbWidth);
     showNumber(thumbHeight_, options.thumbHeight);
@@ -380,6 +385,7 @@ void ProjectOptionsDialog::storeControls()
     edited_.ftpLogin = textOf(ftpLogin_);
     edited_.ftpPassword = textOf(ftpPassword_);
     edited_.ftpRemotePath = textOf(ftpPath_);
+    edited_.ftpAllowPlain = ftpAllowPlain_->isChecked();
     edited_.outputFolder = textOf(outputFolder_);
     edited_.thumbWidth = static_cast<int>(readNumber(thumbWidth_));
     edited_.thumbHeight = static_cast<int>(readNumber(thumbHeight_));

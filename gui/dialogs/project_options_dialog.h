@@ -70,6 +70,7 @@ private:
     QLineEdit* ftpLogin_;
     QLineEdit* ftpPassword_;
     QLineEdit* ftpPath_;
+    QCheckBox* ftpAllowPlain_;
     QLineEdit* thumbWidth_;
     QLineEdit* thumbHeight_;
     QLineEdit* dirImgWidth_;

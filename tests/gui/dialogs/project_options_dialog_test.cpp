@@ -219,6 +219,7 @@ TEST_F(ProjectOptionsDialogTest, ControlsShowAndStoreEveryField)
     EXPECT_TRUE(child<QRadioButton>(*dialog, "magNone")->isChecked());
     EXPECT_EQ(child<QLineEdit>(*dialog, "ftpPort")->text(), "2121");
     EXPECT_EQ(child<QLineEdit>(*dialog, "ftpPassword")->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(child<QCheckBox>(*dialog, "ftpAllowPlain")->isChecked());
     EXPECT_TRUE(child<QCheckBox>(*dialog, "parseExif")->isChecked());
 
     skins->setCurrentIndex(0);
@@ -226,6 +227,7 @@ TEST_F(ProjectOptionsDialogTest, ControlsShowAndStoreEveryField)
     click(*dialog, "magBilinear");
     type(*dialog, "ftpLogin", "me");
     type(*dialog, "ftpPath", "/www");
+    click(*dialog, "ftpAllowPlain");
     type(*dialog, "thumbWidth", "160");
     type(*dialog, "thumbHeight", "");
     type(*dialog, "intermediateWidth", "1024");
@@ -240,6 +242,7 @@ TEST_F(ProjectOptionsDialogTest, ControlsShowAndStoreEveryField)
     EXPECT_EQ(stored.ftpLogin, "me");
     EXPECT_EQ(stored.ftpPassword, "secret");
     EXPECT_EQ(stored.ftpRemotePath, "/www");
+    EXPECT_EQ(stored.ftpAllowPlain, 1);
     EXPECT_EQ(stored.ftpPort, 2121);
     EXPECT_EQ(stored.thumbWidth, 160);
     EXPECT_EQ(stored.thumbHeight, 0);
