@@ -1,5 +1,3 @@
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,6 +6,7 @@
 #include "album/album_tree.h"
 #include "album/comments.h"
 #include "album/directory_listing.h"
+#include "foundation/directory_lock.h"
 #include "foundation/safe_files.h"
 
 namespace quorvane {
@@ -15,43 +14,6 @@ namespace quorvane {
 namespace {
 
 using namespace comments_file;
-
-
-// An advisory lock on a directory, held while its comments file is re-read,
-// merged and replaced, so that two programs saving at once (the command line,
-// the desktop program's autosave) never lose each other's updates. The lock
-// is on the directory itself, so no lock file is left in the album.
-class DirectoryLock {
-public:
-    explicit DirectoryLock(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-        if (fd_ < 0) {
-            error_ = std::strerror(errno);
-            return;
-        }
-        while (::flock(fd_, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                error_ = std::strerror(errno);
-                return;
-            }
-        }
-    }
-    ~DirectoryLock()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);  // which releases the lock
-    }
-    DirectoryLock(const DirectoryLock&) = delete;
-    DirectoryLock& operator=(const DirectoryLock&) = delete;
-
-    // Empty when the lock is held.
-    const std::string& error() const { return error_; }
-
-private:
-    int fd_;
-    std::string error_;
-};
 
 // A comment edited here wins; any other takes what the file holds now, which
 // may be another program's newer text.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/ascii.h"
+#include "foundation/directory_lock.h"
 #include "foundation/percent_escape.h"
 #include "foundation/safe_files.h"
 #include "foundation/xdg_dirs.h"
@@ -78,11 +79,6 @@ std::optional<std::vector<Entry>> readStore()
 bool writeStore(const std::vector<Entry>& entries, std::string& error)
 {
     const std::filesystem::path path = passwordStorePath();
-    const std::filesystem::path folder = path.parent_path();
-    std::error_code ignored;
-    if (std::filesystem::create_directories(folder, ignored))
-        ::chmod(folder.c_str(), 0700);
-
     std::string bytes;
     for (const Entry& entry : entries) {
         bytes += escapeField(entry.key.server) + '\t' + std::to_string(entry.key.port) + '\t' +
@@ -120,10 +116,27 @@ std::optional<std::string> lookupPassword(const PasswordKey& key)
 
 bool storePassword(const PasswordKey& key, std::string_view password, std::string& error)
 {
+    const std::filesystem::path path = passwordStorePath();
+    if (path.empty()) {
+        error = "no per-user configuration folder (HOME is not set)";
+        return false;
+    }
+    std::error_code ignored;
+    // Nothing stored and nothing to store: saves of projects without FTP touch nothing.
+    if (password.empty() && !std::filesystem::exists(path, ignored) && !ignored)
+        return true;
+    // Two programs saving at once must not drop each other's entries.
+    const std::filesystem::path folder = path.parent_path();
+    if (std::filesystem::create_directories(folder, ignored))
+        ::chmod(folder.c_str(), 0700);
+    const DirectoryLock lock(folder.string());
+    if (!lock.error().empty()) {
+        error = "cannot lock " + folder.string() + ": " + lock.error();
+        return false;
+    }
     std::optional<std::vector<Entry>> stored = readStore();
     if (!stored) {
-        error = passwordStorePath().empty() ? std::string("no per-user configuration folder (HOME is not set)")
-                                            : "cannot read " + passwordStorePath().string();
+        error = "cannot read " + path.string();
         return false;
     }
     std::vector<Entry>& entries = *stored;
