@@ -95,6 +95,20 @@ bool loadHeif(Image& image, const std::string& path, const DecodeSettings& setti
     return true;
 }
 
+bool readHeifSize(const std::string& path, std::uint32_t& width, std::uint32_t& height)
+{
+    OpenedFile file;
+    if (!openPrimary(path, file))
+        return false;
+    const int w = heif_image_handle_get_width(file.primary.get());
+    const int h = heif_image_handle_get_height(file.primary.get());
+    if (w <= 0 || h <= 0)
+        return false;
+    width = std::uint32_t(w);
+    height = std::uint32_t(h);
+    return true;
+}
+
 std::vector<unsigned char> readHeifExif(const std::string& path, std::size_t maxBytes)
 {
     OpenedFile file;

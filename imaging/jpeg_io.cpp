@@ -1,6 +1,7 @@
 #include "imaging/jpeg_io.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
@@ -176,7 +177,10 @@ bool encodeJpeg(std::FILE* file, const Image& image)
     // Step 2: install the trap; a fatal error resumes here.
     codec.err = installTrap(trap);
     if (setjmp(trap.resume)) {
+        // A write that failed (a full disk) left its reason in errno.
+        const int saved = errno;
         jpeg_destroy_compress(&codec);
+        errno = saved;
         return false;
     }
 
@@ -207,7 +211,33 @@ bool encodeJpeg(std::FILE* file, const Image& image)
     return true;
 }
 
+// The header only, on an open file; holds nothing with a destructor.
+bool readHeaderSize(std::FILE* file, std::uint32_t& width, std::uint32_t& height)
+{
+    jpeg_decompress_struct codec;
+    std::memset(&codec, 0, sizeof codec);
+    JpegErrorTrap trap;
+    codec.err = installTrap(trap);
+    if (setjmp(trap.resume)) {
+        jpeg_destroy_decompress(&codec);
+        return false;
+    }
+    jpeg_create_decompress(&codec);
+    jpeg_stdio_src(&codec, file);
+    jpeg_read_header(&codec, TRUE);
+    width = codec.image_width;
+    height = codec.image_height;
+    jpeg_destroy_decompress(&codec);
+    return true;
+}
+
 }  // namespace
+
+bool readJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& height)
+{
+    FileHandle file = openFile(path, "rb");
+    return file && readHeaderSize(file.get(), width, height);
+}
 
 std::uint64_t decodePixelLimit()
 {
@@ -317,8 +347,12 @@ bool saveJpeg(const Image& image, const std::string& path)
     StdioFile file = createFreshFile(path);
     if (!file)
         return false;
+    errno = 0;
     const bool encoded = encodeJpeg(file.get(), image);
+    const int encodeError = errno;
     const bool closed = closeChecked(file);
+    if (!encoded)
+        errno = encodeError;
     return encoded && closed;
 }
 

@@ -19,6 +19,10 @@ inline constexpr std::uint64_t kDefaultDecodePixelLimit = 300'000'000;
 inline constexpr char kDecodePixelLimitVariable[] = "QUORVANE_MAX_PIXELS";
 std::uint64_t decodePixelLimit();
 
+// The size a JPEG file's header announces, read without decoding; false
+// when the file cannot be opened or has no readable header.
+bool readJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& height);
+
 // Decodes a whole JPEG file at full resolution. Grey files give 1
 // component, colour files 3 (R, G, B); CMYK and YCCK files are converted to
 // RGB, Adobe's inverted CMYK included. Damaged but decodable data loads as far
@@ -65,7 +69,8 @@ private:
 
 // Encodes a 1- or 3-component image at quality 80, baseline, with libjpeg's
 // defaults for everything else. The file is created fresh (whatever stood at
-// its name is replaced); after a failure it is left as far as it was written.
+// its name is replaced); after a failure it is left as far as it was written,
+// and errno tells why (0 when the picture itself could not be encoded).
 bool saveJpeg(const Image& image, const std::string& path);
 
 }  // namespace quorvane

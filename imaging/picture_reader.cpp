@@ -38,6 +38,20 @@ bool loadPicture(Image& image, const std::string& path, const DecodeSettings& se
     return loadWhole(image, path, formatOfPath(path), settings);
 }
 
+bool readPictureSize(const std::string& path, std::uint32_t& width, std::uint32_t& height)
+{
+    switch (formatOfPath(path)) {
+    case PictureFormat::Heif:
+        return readHeifSize(path, width, height);
+    case PictureFormat::Png:
+        return readPngSize(path, width, height);
+    case PictureFormat::Webp:
+        return readWebpSize(path, width, height);
+    default:
+        return readJpegSize(path, width, height);
+    }
+}
+
 int pictureOrientation(const std::string& path)
 {
     if (formatOfPath(path) == PictureFormat::Heif)

@@ -16,6 +16,10 @@ namespace quorvane {
 // picture_format.h), without turning it upright.
 bool loadPicture(Image& image, const std::string& path, const DecodeSettings& settings = {});
 
+// The stored size a picture's header announces (before any Exif turn),
+// without decoding it; false when it cannot be read.
+bool readPictureSize(const std::string& path, std::uint32_t& width, std::uint32_t& height);
+
 // The turn still to be applied to what loadPicture or PictureReader gives to
 // show the picture upright: the Exif Orientation of a JPEG, PNG or WebP file,
 // 1 for HEIF and AVIF (libheif has applied the file's own rotation and

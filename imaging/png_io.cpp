@@ -116,6 +116,21 @@ bool loadPng(Image& image, const std::string& path, const DecodeSettings& settin
     return true;
 }
 
+bool readPngSize(const std::string& path, std::uint32_t& width, std::uint32_t& height)
+{
+    // The signature, then the IHDR chunk, which must come first.
+    static constexpr unsigned char kStart[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
+                                                 0,    0,   0,   13,  'I',  'H',  'D',  'R'};
+    FileHandle file = openFile(path, "rb");
+    unsigned char head[24];
+    if (!file || std::fread(head, 1, sizeof head, file.get()) != sizeof head ||
+        std::memcmp(head, kStart, sizeof kStart) != 0)
+        return false;
+    width = bigEndian32(head + 16);
+    height = bigEndian32(head + 20);
+    return true;
+}
+
 std::vector<unsigned char> readPngExif(const std::string& path, std::size_t maxBytes)
 {
     // A walk over the chunks: the eXIf chunk may follow the image data, and

@@ -33,6 +33,12 @@ bool loadWebp(Image& image, const std::string& path, const DecodeSettings& setti
 // rotation and mirroring (irot, imir), which libheif applies.
 bool loadHeif(Image& image, const std::string& path, const DecodeSettings& settings);
 
+// The size such a file announces, read from its header without decoding
+// (for HEIF and AVIF after the file's own rotation); false when it has none.
+bool readPngSize(const std::string& path, std::uint32_t& width, std::uint32_t& height);
+bool readWebpSize(const std::string& path, std::uint32_t& width, std::uint32_t& height);
+bool readHeifSize(const std::string& path, std::uint32_t& width, std::uint32_t& height);
+
 // The Exif block of such a file, from its TIFF header on; empty when it has
 // none. At most maxBytes are taken.
 std::vector<unsigned char> readPngExif(const std::string& path, std::size_t maxBytes);

@@ -67,6 +67,20 @@ bool loadWebp(Image& image, const std::string& path, const DecodeSettings& setti
     return true;
 }
 
+bool readWebpSize(const std::string& path, std::uint32_t& width, std::uint32_t& height)
+{
+    // The headers that carry the size lie in the first few dozen bytes.
+    FileHandle file = openFile(path, "rb");
+    std::uint8_t head[256];
+    const std::size_t count = file ? std::fread(head, 1, sizeof head, file.get()) : 0;
+    int w = 0, h = 0;
+    if (count == 0 || !WebPGetInfo(head, count, &w, &h) || w <= 0 || h <= 0)
+        return false;
+    width = std::uint32_t(w);
+    height = std::uint32_t(h);
+    return true;
+}
+
 std::vector<unsigned char> readWebpExif(const std::string& path, std::size_t maxBytes)
 {
     std::vector<std::uint8_t> bytes;

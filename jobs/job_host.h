@@ -43,6 +43,10 @@ public:
     {
         progress(static_cast<int>(bytesDone >> 10), static_cast<int>((bytesTotal + 1023) >> 10));
     }
+    // A job ended with failures the state line can only sum up: the summary,
+    // then one line per failure. Each was posted to the status log already,
+    // so only a host whose state line shows one message at a time needs it.
+    virtual void reportFailures(std::string_view /*title*/, std::string_view /*text*/) {}
 };
 
 }  // namespace quorvane

@@ -1,5 +1,6 @@
 #include "jobs/jobs.h"
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,69 @@ void reportDamagedComments(AlbumDirectory& root, StatusLog& log)
     else if (damaged > 1)
         log.postStatus("%d comments files could not be read completely (the first: %s); they will "
                        "not be overwritten", damaged, first.c_str());
+}
+
+using Problems = std::vector<ThumbnailGenerator::Problem>;
+
+// "a.jpg, Nature/b.jpg, c.jpg and 4 more": the first few names, relative to
+// root where they lie below it.
+std::string firstNames(const Problems& problems, const std::string& root)
+{
+    constexpr std::size_t kNamesShown = 3;
+    std::string names;
+    for (std::size_t i = 0; i < problems.size() && i < kNamesShown; ++i) {
+        std::string_view name = problems[i].path;
+        if (!root.empty() && name.size() > root.size() && name.starts_with(root) && name[root.size()] == '/')
+            name.remove_prefix(root.size() + 1);
+        names += (i > 0 ? ", " : "") + std::string(name);
+    }
+    if (problems.size() > kNamesShown)
+        names += " and " + std::to_string(problems.size() - kNamesShown) + " more";
+    return names;
+}
+
+// Every problem on its own line (the command line shows them all), then the
+// summary the state line keeps; a window shows the whole list.
+void reportThumbnailProblems(const Project& project, const Problems& unreadable, const Problems& writes,
+                             StatusLog& log, JobHost& host)
+{
+    for (const ThumbnailGenerator::Problem& problem : unreadable)
+        log.postStatus("%s", problem.line.c_str());
+    for (const ThumbnailGenerator::Problem& problem : writes)
+        log.postStatus("%s", problem.line.c_str());
+    std::string summary;
+    if (writes.empty()) {
+        log.postStatus("Thumbnails generation completed");
+    } else {
+        const std::string& outputRoot = project.options && project.options->useDestPath
+                                            ? project.options->outputFolder
+                                            : project.rootPath;
+        summary = "Thumbnails generation failed: " + std::to_string(writes.size()) +
+                  (writes.size() == 1 ? " file not written: " : " files not written: ") +
+                  firstNames(writes, outputRoot);
+        log.postStatus("%s", summary.c_str());
+    }
+    if (!unreadable.empty()) {
+        const std::string line = std::to_string(unreadable.size()) +
+                                 (unreadable.size() == 1 ? " picture could not be read: " : " pictures could not be read: ") +
+                                 firstNames(unreadable, project.rootPath);
+        log.postStatus("%s", line.c_str());
+        summary += (summary.empty() ? "" : "\n") + line;
+    }
+    if (summary.empty())
+        return;
+    constexpr std::size_t kLinesShown = 20;
+    std::string details;
+    std::size_t shown = 0;
+    for (const Problems* list : {&unreadable, &writes}) {
+        for (const ThumbnailGenerator::Problem& problem : *list) {
+            if (shown++ < kLinesShown)
+                details += "\n" + problem.line;
+        }
+    }
+    if (shown > kLinesShown)
+        details += "\n... and " + std::to_string(shown - kLinesShown) + " more";
+    host.reportFailures("Thumbnails", summary + "\n" + details);
 }
 
 }  // namespace
@@ -100,7 +164,8 @@ void runScanJob(Project& project, const std::string& rootText, GlobalOptions& gl
 
 int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host, unsigned threads)
 {
-    int unreadable = 0;
+    Problems unreadable;
+    Problems writes;
     std::vector<std::string> failedMovies;
     if (project.root && project.options) {
         if (!prepareOutputFolder(project, log)) {
@@ -122,21 +187,24 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host,
                                          host.progress(done++, total);
                                      },
                                      threads);
-        generator.generateAlbumImages(force, *project.root);
-        unreadable = generator.failedPictures();
+        try {
+            generator.generateAlbumImages(force, *project.root);
+        } catch (const std::bad_alloc&) {
+            // A folder thumbnail or the walk itself ran out of memory.
+            writes.push_back({project.rootPath, "Not enough memory to go on"});
+        }
+        unreadable.insert(unreadable.begin(), generator.unreadablePictures().begin(),
+                          generator.unreadablePictures().end());
+        writes.insert(writes.begin(), generator.writeProblems().begin(), generator.writeProblems().end());
         failedMovies = generator.failedMovies();
         host.progress(total, total);
     }
     log.jobDone = true;
-    log.postStatus("Thumbnails generation completed");
-    if (unreadable == 1)
-        log.postStatus("1 picture could not be read");
-    else if (unreadable > 1)
-        log.postStatus("%d pictures could not be read", unreadable);
+    reportThumbnailProblems(project, unreadable, writes, log, host);
     // Each movie by name: the pages show no poster for it.
     for (const std::string& failure : failedMovies)
         log.postStatus("No poster: %s", failure.c_str());
-    return unreadable + static_cast<int>(failedMovies.size());
+    return static_cast<int>(unreadable.size() + writes.size() + failedMovies.size());
 }
 
 bool prepareOutputFolder(const Project& project, StatusLog& log)

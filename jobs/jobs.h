@@ -22,8 +22,10 @@ void runScanJob(Project& project, const std::string& rootText, GlobalOptions& gl
 
 // Thumbnails, intermediate images and directory thumbnails of the whole album,
 // and movie posters with today's formats; answers how many pictures and
-// movies could not be read (each such movie is named in the log). threads: pictures made at the
-// same time, 0 for every hardware thread (or QUORVANE_THREADS).
+// movies could not be read and files could not be written, each named on its
+// own state line. threads:
+// pictures made at the same time, 0 for every hardware thread (or
+// QUORVANE_THREADS).
 int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host, unsigned threads = 0);
 
 // Writes every "Comments.xml" of the album. False when there is no album or a

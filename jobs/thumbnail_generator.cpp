@@ -17,7 +17,6 @@
 #include "album/generated_names.h"
 #include "foundation/safe_files.h"
 #include "imaging/jpeg_io.h"
-#include "imaging/movie_frame.h"
 #include "imaging/orientation.h"
 #include "imaging/picture_reader.h"
 #include "imaging/resample.h"
@@ -26,24 +25,12 @@ namespace quorvane {
 
 namespace {
 
-constexpr std::size_t kCopyBlockSize = 102400;
 constexpr unsigned kMostThreads = 256;
 
 // Sizes from a hand-edited settings file may be negative: treat them as 0.
 std::uint32_t nonNegative(int value)
 {
     return static_cast<std::uint32_t>(std::max(value, 0));
-}
-
-std::string temporaryName(const std::string& path)
-{
-    return path + ".tmp";
-}
-
-// A size setting times scale, kept within what a picture can measure.
-std::uint32_t scaled(int value, std::uint32_t scale)
-{
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t(nonNegative(value)) * scale, 65535));
 }
 
 void copyImage(const Image& from, Image& to)
@@ -113,13 +100,18 @@ public:
             std::filesystem::create_directories(generator_.destinationDirectory(directory), ignored);
         }
 
+        // Nothing is written into a folder that leads out of the album: its
+        // pictures keep black cells, its subdirectories' thumbnails are not
+        // made (they would go into it).
+        const bool writable = generator_.outputFolderAllowed(directory);
         const HighDensityNames twiceSizeNames(directory);
         int cell = 0;
         for (const AlbumPicture& entry : directory.files) {
-            if (options.useDestPath && options.copySource)
+            if (writable && options.useDestPath && options.copySource)
                 generator_.copySourcePicture(entry);
             if (entry.mediaKind == MediaPicture) {
-                picture(entry, cell, mosaic, options.highDensity && twiceSizeNames.allowed(entry));
+                if (writable)
+                    picture(entry, cell, mosaic, options.highDensity && twiceSizeNames.allowed(entry));
                 ++cell;
             }
         }
@@ -146,7 +138,8 @@ public:
                 generator_.planMosaic(subdirectory, *finishing.canvas, finishing.canvas2x.get()));
             this->directory(subdirectory, finishing.plan.get());
             finishing.after = scheduled_;
-            finishing.path = generator_.directoryThumbnailPath(directory, subdirectory);
+            if (writable)
+                finishing.path = generator_.directoryThumbnailPath(directory, subdirectory);
             finishing.directory = &subdirectory;
             finishing.parent = mosaic;
             finishing.cell = cell;
@@ -293,10 +286,11 @@ private:
             Finishing finishing = std::move(finishings_.front());
             finishings_.pop_front();
             generator_.skipUnreadable(*finishing.directory, *finishing.plan);
-            if (!writeJpeg(*finishing.canvas, finishing.path))
-                ++generator_.failedWrites_;
-            if (finishing.canvas2x && !writeJpeg(*finishing.canvas2x, highDensityPath(finishing.path)))
-                ++generator_.failedWrites_;
+            if (!finishing.path.empty()) {
+                writeJpeg(*finishing.canvas, finishing.path, generator_.writeProblems_);
+                if (finishing.canvas2x)
+                    writeJpeg(*finishing.canvas2x, highDensityPath(finishing.path), generator_.writeProblems_);
+            }
             if (finishing.parent)
                 pasteIntoParent(finishing);
         }
@@ -345,6 +339,12 @@ ThumbnailGenerator::ThumbnailGenerator(const ProjectOptions& options, Progress p
     : options_(options), progress_(std::move(progress)),
       threads_(threads == 0 ? defaultThumbnailThreads() : std::min(threads, kMostThreads))
 {
+}
+
+std::uint32_t ThumbnailGenerator::scaled(int value, std::uint32_t scale)
+{
+    // Kept within what a picture can measure.
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t(nonNegative(value)) * scale, 65535));
 }
 
 std::string ThumbnailGenerator::sourcePath(const AlbumPicture& picture) const
@@ -450,42 +450,28 @@ void ThumbnailGenerator::pasteCell(const Image& picture, const MosaicCell& box, 
     picture.pasteInto(composite, box.x, box.y, box.width, box.height);
 }
 
-bool ThumbnailGenerator::writeJpeg(const Image& image, const std::string& path)
-{
-    const std::string temporary = temporaryName(path);
-    if (saveJpeg(image, temporary) && std::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    std::remove(temporary.c_str());
-    return false;
-}
-
 void ThumbnailGenerator::account(const PictureOutcome& outcome)
 {
     if (!outcome.movieFailure.empty())
         failedMovies_.push_back(outcome.movieFailure);
-    else
-        failedPictures_ += outcome.unreadable;
-    failedWrites_ += outcome.failedWrites;
+    else if (outcome.unreadable)
+        unreadable_.push_back(outcome.unreadableReason);
+    writeProblems_.insert(writeProblems_.end(), outcome.writeProblems.begin(), outcome.writeProblems.end());
 }
 
-bool ThumbnailGenerator::loadSource(const AlbumPicture& picture, std::uint32_t boxWidth, std::uint32_t boxHeight,
-                                    Image& image, PictureOutcome& outcome) const
+bool ThumbnailGenerator::outputFolderAllowed(const AlbumDirectory& directory)
 {
-    const std::string source = sourcePath(picture);
-    if (picture.mediaKind != MediaMovie)
-        return loadFitted(source, boxWidth, boxHeight, image);
-    MovieFacts facts;
-    const MovieStatus status = readMovieFrame(source, image, facts);
-    if (status != MovieStatus::Ok) {
-        outcome.movieFailure = source + " " + movieStatusText(status);
-        return false;
-    }
-    fitAndResample(image, boxWidth, boxHeight, options_.reduceFilter, options_.magFilter);
-    return true;
+    const std::string folder = options_.useDestPath ? destinationDirectory(directory) : directory.fullPath;
+    const std::string& root = options_.useDestPath ? options_.outputFolder : writeRoot_;
+    if (root.empty() || folderStaysInside(folder, root))
+        return true;
+    writeProblems_.push_back({folder, linkedFolderRefusal(folder)});
+    return false;
 }
 
 void ThumbnailGenerator::generateAlbumImages(bool forced, const AlbumDirectory& root)
 {
+    writeRoot_ = root.fullPath;
     generateDirectoryImages(forced, root, nullptr);
 }
 
@@ -513,144 +499,6 @@ void ThumbnailGenerator::generatePictureImages(bool forced, const AlbumPicture& 
     }
     walk.picture(picture, cell, composite ? &mosaic : nullptr, false);
     walk.finish();
-}
-
-bool ThumbnailGenerator::loadFitted(const std::string& path, std::uint32_t boxWidth, std::uint32_t boxHeight,
-                                    Image& image) const
-{
-    PictureReader reader;
-    if (!reader.open(path, DecodeSettings{static_cast<std::uint32_t>(options_.pictureBackground) & 0xFFFFFFu}))
-        return false;
-    // Fitted by its upright size; the small result is turned afterwards.
-    const int orientation = options_.exifOrientation ? pictureOrientation(path) : 1;
-    std::uint32_t width = boxWidth, height = boxHeight;
-    storedBox(orientation, width, height);
-    const double ratio = fitSize(reader.width, reader.height, width, height);
-    const int filter = chooseFilter(ratio, options_.reduceFilter, options_.magFilter);
-    if (filter >= FilterPoint && filter <= FilterLanczos3 && width > 0 && height > 0) {
-        // The filter takes the rows as they are decoded: a whole decoded
-        // JPEG picture is never held.
-        if (!resampleRows(reader, image, filter, width, height) || !reader.finish())
-            return false;
-    } else {
-        // A picture kept at its own size, or an empty box.
-        if (!reader.readInto(image))
-            return false;
-        resample(image, filter, width, height);
-    }
-    applyOrientation(image, orientation);
-    return true;
-}
-
-bool ThumbnailGenerator::makeSize(bool forced, const AlbumPicture& picture, std::uint32_t scale, Image& work,
-                                  bool& loaded, PictureOutcome& outcome) const
-{
-    const std::string source = sourcePath(picture);
-    const auto name = [scale](const std::string& path) { return scale == 1 ? path : highDensityPath(path); };
-    if (options_.intermediateActive) {
-        const std::string intermediate = name(intermediatePath(picture));
-        if (forced || fileMissing(intermediate)) {
-            if (!loadSource(picture, scaled(options_.intermediateWidth, scale),
-                            scaled(options_.intermediateHeight, scale), work, outcome))
-                return false;
-            loaded = true;
-            outcome.failedWrites += !writeJpeg(work, intermediate);
-        }
-    }
-    const std::uint32_t width = scaled(options_.thumbWidth, scale), height = scaled(options_.thumbHeight, scale);
-    const std::string thumbnail = name(thumbnailPath(picture));
-    if (forced || fileMissing(thumbnail)) {
-        if (loaded)
-            fitAndResample(work, width, height, options_.reduceFilter, options_.magFilter);
-        else if (!loadSource(picture, width, height, work, outcome))
-            return false;
-        loaded = true;
-        outcome.failedWrites += !writeJpeg(work, thumbnail);
-    }
-    return true;
-}
-
-bool ThumbnailGenerator::makeCell(Image& work, bool loaded, const std::string& thumbnail, bool fill,
-                                  std::uint32_t width, std::uint32_t height, Image& cell) const
-{
-    if (!loaded && !work.loadJpeg(thumbnail))
-        return false;
-    if (!work.empty()) {
-        shapeCell(work, fill, width, height);
-        cell = std::move(work);
-    }
-    return true;
-}
-
-ThumbnailGenerator::PictureOutcome ThumbnailGenerator::makePictureImages(bool forced, const AlbumPicture& picture,
-                                                                         const CellRequest& cell,
-                                                                         bool twiceSize) const
-{
-    // One working picture per size, decoded at most once: the thumbnail is
-    // made from the intermediate image and the cell from whatever is in
-    // memory, else from the thumbnail file.
-    PictureOutcome outcome;
-    Image work;
-    bool loaded = false;
-    const std::string thumbnail = thumbnailPath(picture);
-    if (!makeSize(forced, picture, 1, work, loaded, outcome) ||
-        (cell.wanted && !makeCell(work, loaded, thumbnail, cell.fill, cell.width, cell.height, outcome.cell))) {
-        outcome.unreadable = true;
-        return outcome;
-    }
-    Image twice;
-    bool twiceLoaded = false;
-    if (twiceSize && !makeSize(forced, picture, 2, twice, twiceLoaded, outcome)) {
-        outcome.unreadable = true;
-        return outcome;
-    }
-    if (cell.wanted && cell.width2x > 0) {
-        // The twice-size thumbnail where there is one, else the ordinary one
-        // enlarged.
-        const bool fromTwice = twiceSize && makeCell(twice, twiceLoaded, highDensityPath(thumbnail), cell.fill,
-                                                     cell.width2x, cell.height2x, outcome.cell2x);
-        if (!fromTwice) {
-            Image again;
-            makeCell(again, false, thumbnail, cell.fill, cell.width2x, cell.height2x, outcome.cell2x);
-        }
-    }
-    return outcome;
-}
-
-void ThumbnailGenerator::copySourcePicture(const AlbumPicture& picture)
-{
-    const std::string destination = copiedSourcePath(picture);
-    if (!fileMissing(destination))
-        return;  // an existing copy is never overwritten
-
-    // Copied under a temporary name, so a copy that fails half-way (or
-    // whose source cannot be read) never stands as a finished one.
-    const std::string temporary = temporaryName(destination);
-    FileHandle out = openFile(temporary, "wb");
-    if (!out) {
-        ++failedWrites_;
-        return;
-    }
-    bool copied = false;
-    if (FileHandle in = openFile(sourcePath(picture), "rb")) {
-        const auto block = std::make_unique<char[]>(kCopyBlockSize);
-        copied = true;
-        for (;;) {
-            const std::size_t count = std::fread(block.get(), 1, kCopyBlockSize, in.get());
-            if (count == 0)
-                break;
-            if (std::fwrite(block.get(), 1, count, out.get()) != count) {
-                copied = false;
-                break;
-            }
-        }
-        copied = copied && std::ferror(in.get()) == 0;
-    }
-    copied = closeChecked(out) && copied;
-    if (copied && std::rename(temporary.c_str(), destination.c_str()) == 0)
-        return;
-    std::remove(temporary.c_str());
-    ++failedWrites_;
 }
 
 int generateAlbumImages(const AlbumDirectory& root, const ProjectOptions& options, bool forced,

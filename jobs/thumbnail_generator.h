@@ -41,8 +41,11 @@ public:
     explicit ThumbnailGenerator(const ProjectOptions& options, Progress progress = {},
                                 unsigned threads = 0);
 
-    // The whole tree; forced remakes thumbnails and intermediate images that
-    // already exist (directory thumbnails are always remade).
+    // The whole tree. A thumbnail or intermediate image is made when it is
+    // missing, older than its source, unreadable or of another size than the
+    // project's sizes give; forced remakes them all. Directory thumbnails are
+    // always remade. Nothing is written into a folder that a symbolic link
+    // leads out of the album (or the destination folder).
     void generateAlbumImages(bool forced, const AlbumDirectory& root);
     // One directory and everything below it; its pictures and subdirectories'
     // composites fill the cells of composite when one is given.
@@ -50,8 +53,8 @@ public:
     // One picture's intermediate image and thumbnail, and its cell, on the
     // calling thread.
     void generatePictureImages(bool forced, const AlbumPicture& picture, int cell, Image* composite);
-    // Copies a picture or movie into the destination folder unless a copy is
-    // there already.
+    // Copies a picture or movie into the destination folder unless a copy at
+    // least as new as the source is there already.
     void copySourcePicture(const AlbumPicture& picture);
     // True when the file cannot be opened for reading; an existing file, even
     // an empty or damaged one, counts as present.
@@ -75,11 +78,21 @@ public:
     int cellCount() const;
     unsigned threads() const { return threads_; }
 
+    // Something that went wrong, for the job's report: the file or folder
+    // and the state line that tells it ("Cannot write PATH: REASON").
+    struct Problem {
+        std::string path;
+        std::string line;
+        bool operator==(const Problem&) const = default;
+    };
     // Pictures that could not be decoded (no file was made from them and
-    // their cell stayed black), counted once per picture.
-    int failedPictures() const { return failedPictures_; }
-    // Generated files or copies that could not be written.
-    int failedWrites() const { return failedWrites_; }
+    // their cell stayed black), once per picture, in album order.
+    const std::vector<Problem>& unreadablePictures() const { return unreadable_; }
+    int failedPictures() const { return static_cast<int>(unreadable_.size()); }
+    // Generated files or copies that could not be written, and folders that
+    // were refused, in album order.
+    const std::vector<Problem>& writeProblems() const { return writeProblems_; }
+    int failedWrites() const { return static_cast<int>(writeProblems_.size()); }
     // Movies that gave no poster, each as its path and the reason, in the
     // order they were finished.
     const std::vector<std::string>& failedMovies() const { return failedMovies_; }
@@ -122,7 +135,8 @@ public:
         Image cell;
         Image cell2x;
         bool unreadable = false;
-        int failedWrites = 0;
+        Problem unreadableReason;
+        std::vector<Problem> writeProblems;
         std::string movieFailure;  // a movie without a poster: its path and why
     };
     // Makes one picture's intermediate image and thumbnail, their
@@ -135,20 +149,38 @@ public:
 private:
     class Walk;
 
+    struct SourceFacts;
     // Decodes a picture, fits its upright size into the box, turns the
-    // small result upright; false when it cannot be decoded.
-    bool loadFitted(const std::string& path, std::uint32_t boxWidth, std::uint32_t boxHeight, Image& image) const;
+    // small result upright; false, with the reason in outcome, when it
+    // cannot be decoded.
+    bool loadFitted(const std::string& path, std::uint32_t boxWidth, std::uint32_t boxHeight, Image& image,
+                    PictureOutcome& outcome) const;
+    PictureOutcome makePictureImagesUnguarded(bool forced, const AlbumPicture& picture, const CellRequest& cell,
+                                              bool twiceSize) const;
     // The intermediate image and thumbnail at one size (scale 1 or 2); false
     // when the picture could not be decoded. work and loaded as in
     // makePictureImages.
     bool makeSize(bool forced, const AlbumPicture& picture, std::uint32_t scale, Image& work, bool& loaded,
-                  PictureOutcome& outcome) const;
+                  SourceFacts& source, PictureOutcome& outcome) const;
+    // Whether a generated file is still what this run would make of its
+    // source: not older than it, readable, and of the size the boxes give
+    // (the thumbnail's size as made from the source or, when
+    // intermediateBox is given, from the intermediate image).
+    bool stillCurrent(const std::string& generated, SourceFacts& source, std::uint32_t boxWidth,
+                      std::uint32_t boxHeight, const std::uint32_t* intermediateBox) const;
     // The picture for one cell, from what is in memory or the thumbnail file.
     bool makeCell(Image& work, bool loaded, const std::string& thumbnail, bool fill, std::uint32_t width,
                   std::uint32_t height, Image& cell) const;
-    // Writes under a temporary name and renames, so an interrupted or failed
-    // write never leaves a partial file that later runs would take as made.
-    static bool writeJpeg(const Image& image, const std::string& path);
+    // Writes under a short temporary name and renames, so an interrupted or
+    // failed write never leaves a partial file that later runs would take as
+    // made, and a long picture name still leaves room for the temporary's.
+    // False, with the problem added to problems, when it fails.
+    static bool writeJpeg(const Image& image, const std::string& path, std::vector<Problem>& problems);
+    // Whether the folder that receives a directory's files may be written:
+    // it must not lead out of the album (or the destination folder) through
+    // a symbolic link, unless the user allows that folder. A refusal is
+    // recorded as a write problem.
+    bool outputFolderAllowed(const AlbumDirectory& directory);
     // Fits the picture into its cell, or fills the cell with it.
     void shapeCell(Image& image, bool fill, std::uint32_t width, std::uint32_t height) const;
     // The first count cells of the project's grid, cells scale times the size.
@@ -161,12 +193,17 @@ private:
     // movie; a movie without one gets its reason in outcome.movieFailure.
     bool loadSource(const AlbumPicture& picture, std::uint32_t boxWidth, std::uint32_t boxHeight, Image& image,
                     PictureOutcome& outcome) const;
+    // A size setting times scale (1 or 2).
+    static std::uint32_t scaled(int value, std::uint32_t scale);
 
     const ProjectOptions& options_;
     Progress progress_;
     unsigned threads_;
-    int failedPictures_ = 0;
-    int failedWrites_ = 0;
+    // The folder every generated file must stay in when the album is made in
+    // place (set by generateAlbumImages).
+    std::string writeRoot_;
+    std::vector<Problem> unreadable_;
+    std::vector<Problem> writeProblems_;
     std::vector<std::string> failedMovies_;
 };
 

@@ -68,6 +68,11 @@ void WindowJobHost::transferProgress(int filesDone, int filesTotal, std::uint64_
         Qt::QueuedConnection);
 }
 
+void WindowJobHost::reportFailures(std::string_view title, std::string_view text)
+{
+    showMessage(title, text, MessageIcon::Warning);
+}
+
 void WindowJobHost::albumChanged()
 {
     runOnThreadOf(&window_, [&] { window_.albumChanged(); });

@@ -21,6 +21,8 @@ public:
     void progress(int done, int total) override;
     bool confirm(std::string_view title, std::string_view text) override;
     void transferProgress(int filesDone, int filesTotal, std::uint64_t bytesDone, std::uint64_t bytesTotal) override;
+    // A warning box over the window: its state line keeps only the summary.
+    void reportFailures(std::string_view title, std::string_view text) override;
 
 private:
     MainWindow& window_;

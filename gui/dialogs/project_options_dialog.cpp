@@ -15,8 +15,11 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "gui/dialogs/dialog_parts.h"
 #include "gui/app/prompts.h"
@@ -369,6 +372,41 @@ bool ProjectOptionsDialog::checkDestination()
     return true;
 }
 
+bool ProjectOptionsDialog::checkSizes()
+{
+    ProjectOptions sizes;
+    const struct {
+        const char* element;
+        const QLineEdit* edit;
+        int ProjectOptions::*field;
+    } fields[] = {
+        {"ThumbWidth", thumbWidth_, &ProjectOptions::thumbWidth},
+        {"ThumbHeight", thumbHeight_, &ProjectOptions::thumbHeight},
+        {"IntermediateWidth", intermediateWidth_, &ProjectOptions::intermediateWidth},
+        {"IntermediateHeight", intermediateHeight_, &ProjectOptions::intermediateHeight},
+        {"ThmDirImgWidth", dirImgWidth_, &ProjectOptions::thmDirImgWidth},
+        {"ThmDirImgHeight", dirImgHeight_, &ProjectOptions::thmDirImgHeight},
+        {"nbDirThumbsX", dirThumbsX_, &ProjectOptions::nbDirThumbsX},
+        {"nbDirThumbsY", dirThumbsY_, &ProjectOptions::nbDirThumbsY},
+    };
+    std::optional<std::string> refusal;
+    for (const auto& field : fields) {
+        const int value = static_cast<int>(std::min<std::uint32_t>(readNumber(field.edit), INT32_MAX));
+        sizes.*(field.field) = value;
+        if (!refusal)
+            refusal = checkOptionLimits(field.element, value);
+    }
+    if (!refusal) {
+        refusal = checkCompositeLimit(sizes);
+        if (refusal)
+            (*refusal)[0] = 'T';  // "the folder thumbnail would be ..." opens the box
+    }
+    if (!refusal)
+        return true;
+    prompts_.message(this, QStringLiteral("Error"), QString::fromStdString(*refusal), MessageIcon::Error);
+    return false;
+}
+
 void ProjectOptionsDialog::storeControls()
 {
     if (skinCombo_->count() > 0)
@@ -410,7 +448,7 @@ void ProjectOptionsDialog::storeControls()
 
 void ProjectOptionsDialog::accept()
 {
-    if (!checkDestination())
+    if (!checkSizes() || !checkDestination())
         return;
     storeControls();
     edited_.loaded = 1;

@@ -44,6 +44,9 @@ private:
     QLineEdit* numberEdit(const char* name);
 
     void showRecord(const ProjectOptions& options);
+    // Refuses sizes outside the limits a settings file is held to, naming
+    // the field and its range; true when every size is allowed.
+    bool checkSizes();
     bool checkDestination();
     void storeControls();
     void applyEnablingRule();

@@ -89,5 +89,32 @@ TEST_F(Cli, HtmlCreatesAMissingDestinationFolder)
     EXPECT_TRUE(fs::exists(site / "index.html"));
 }
 
+TEST_F(Cli, AFullDiskFailsTheJobAndNamesEachFile)
+{
+    // A file size limit makes large writes fail as on a full disk (EFBIG
+    // rather than ENOSPC); the signal it would send is ignored.
+    const std::string limit = "trap '' XFSZ; ulimit -f 64; ";  // 32 KiB
+    if (std::system(("sh -c \"" + limit + "\" 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "this shell cannot limit file sizes";
+    const fs::path album = sampleAlbum();
+    ASSERT_EQ(cli({"init", album.string(), "--set", "UseDestPath=0"}).exitCode, 0);
+
+    shellPrefix = limit;
+    const CliRun full = cli({"thumbs", album.string()});
+    EXPECT_EQ(full.exitCode, 1);
+    const std::string failed = (album / "Space" / "inter_astronaut@2x.jpg").string();
+    EXPECT_NE(full.err.find("State: Cannot write " + failed + ": File too large\n"), std::string::npos) << full.err;
+    EXPECT_NE(full.err.find("State: Thumbnails generation failed: "), std::string::npos);
+    EXPECT_EQ(full.err.find("Thumbnails generation completed"), std::string::npos);
+    EXPECT_FALSE(fs::exists(failed));
+
+    // With room again the next run makes what is missing, and only that.
+    shellPrefix.clear();
+    const CliRun again = cli({"thumbs", album.string()});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_TRUE(fs::exists(failed));
+    EXPECT_EQ(again.err.find("Cannot write"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace quorvane

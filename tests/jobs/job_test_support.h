@@ -23,6 +23,10 @@ struct ScriptedHost : JobHost, StatusSink {
     std::optional<std::string> pendingComment() override { return typedComment; }
     void albumChanged() override { ++albumChanges; }
     void progress(int done, int total) override { progressSteps.emplace_back(done, total); }
+    void reportFailures(std::string_view title, std::string_view text) override
+    {
+        failureReports.push_back(std::string(title) + "|" + std::string(text));
+    }
 
     void showStateLine(std::string_view line) override { lines.emplace_back(line); }
     void showBusy(bool busy) override { busyStates.push_back(busy); }
@@ -33,6 +37,7 @@ struct ScriptedHost : JobHost, StatusSink {
     int albumChanges = 0;
     std::optional<std::string> typedComment;
     std::vector<std::string> messages;
+    std::vector<std::string> failureReports;
     std::vector<std::string> lines;
     std::vector<bool> busyStates;
     std::vector<std::pair<int, int>> progressSteps;

@@ -12,133 +12,13 @@
 #include "imaging/jpeg_io.h"
 #include "imaging/resample.h"
 #include "support/test_support.h"
+#include "thumbnail_test_album.h"
 
 namespace quorvane {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Rgb {
-    int r, g, b;
-};
-
-constexpr Rgb kRed{200, 30, 30};
-constexpr Rgb kGreen{30, 200, 30};
-constexpr Rgb kBlue{30, 30, 200};
-constexpr Rgb kYellow{220, 220, 30};
-constexpr Rgb kMagenta{220, 30, 220};
-constexpr Rgb kWhite{255, 255, 255};
-
-Image solid(std::uint32_t width, std::uint32_t height, Rgb colour)
-{
-    Image image;
-    image.allocate(width, height, 3);
-    image.fill(std::uint32_t(colour.r) | std::uint32_t(colour.g) << 8 | std::uint32_t(colour.b) << 16);
-    return image;
-}
-
-// Pixel colours that went through JPEG compression, so within a few levels.
-::testing::AssertionResult looksLike(const Image& image, std::uint32_t x, std::uint32_t y, Rgb colour)
-{
-    const std::uint8_t* p = image.at(x, y);
-    const int expected[3] = {colour.r, colour.g, colour.b};
-    for (int k = 0; k < 3; ++k)
-        if (std::abs(int(p[k]) - expected[k]) > 8)
-            return ::testing::AssertionFailure() << "(" << x << "," << y << ") is " << int(p[0]) << ","
-                                                 << int(p[1]) << "," << int(p[2]);
-    return ::testing::AssertionSuccess();
-}
-
-bool isBlack(const Image& image, std::uint32_t x, std::uint32_t y)
-{
-    const std::uint8_t* p = image.at(x, y);
-    return p[0] == 0 && p[1] == 0 && p[2] == 0;
-}
-
-Image load(const fs::path& path)
-{
-    Image image;
-    EXPECT_TRUE(image.loadJpeg(path.string())) << path;
-    return image;
-}
-
-// Files below a folder whose names end in ".tmp": none may be left behind.
-int temporaryFiles(const fs::path& folder)
-{
-    int count = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        count += entry.path().extension() == ".tmp";
-    return count;
-}
-
-// An album on disk and the tree a scan would have built for it.
-class TestAlbum {
-public:
-    TestAlbum() : root(std::make_unique<AlbumDirectory>((dir / "root").string()))
-    {
-        root->fullPath = root->name;
-        fs::create_directories(root->fullPath);
-        options.useDestPath = 0;
-        options.intermediateActive = 0;
-        options.outputFolder = (dir / "out").string();
-        // The grid and files of a project made before today's formats and
-        // twice-size images.
-        options.todaysFormats = 0;
-        options.highDensity = 0;
-    }
-
-    AlbumDirectory& addDirectory(AlbumDirectory& parent, const std::string& name)
-    {
-        auto directory = std::make_unique<AlbumDirectory>(name);
-        directory->fullPath = parent.fullPath + "/" + name;
-        directory->relativeDirectory = parent.relativeDirectory + "/" + name;
-        fs::create_directories(directory->fullPath);
-        return *parent.appendSubdirectory(std::move(directory));
-    }
-
-    AlbumPicture& addFile(AlbumDirectory& directory, const std::string& name, int kind)
-    {
-        auto file = std::make_unique<AlbumPicture>(name, directory.fullPath, directory.relativeDirectory);
-        file->mediaKind = kind;
-        return *directory.appendFile(std::move(file));
-    }
-
-    AlbumPicture& addPicture(AlbumDirectory& directory, const std::string& name, const Image& image)
-    {
-        EXPECT_TRUE(image.saveJpeg(directory.fullPath + "/" + name));
-        return addFile(directory, name, MediaPicture);
-    }
-
-    AlbumPicture& addPicture(AlbumDirectory& directory, const std::string& name, std::string_view bytes)
-    {
-        test::writeFile(fs::path(directory.fullPath) / name, bytes);
-        return addFile(directory, name, MediaPicture);
-    }
-
-    AlbumPicture& addMovie(AlbumDirectory& directory, const std::string& name, std::string_view bytes)
-    {
-        test::writeFile(fs::path(directory.fullPath) / name, bytes);
-        return addFile(directory, name, MediaMovie);
-    }
-
-    fs::path in(const AlbumDirectory& directory, const std::string& name) const
-    {
-        return fs::path(directory.fullPath) / name;
-    }
-    fs::path out(const std::string& relative) const { return fs::path(options.outputFolder) / relative; }
-
-    test::TempDir dir;
-    std::unique_ptr<AlbumDirectory> root;
-    ProjectOptions options;
-};
-
-void useGrid(ProjectOptions& options, int cellWidth, int cellHeight, int columns, int rows)
-{
-    options.thmDirImgWidth = cellWidth;
-    options.thmDirImgHeight = cellHeight;
-    options.nbDirThumbsX = columns;
-    options.nbDirThumbsY = rows;
-}
+using namespace thumbtest;
 
 TEST(ThumbnailPaths, DestinationFolderAndSourceTree)
 {
@@ -206,17 +86,23 @@ TEST(ThumbnailGeneration, SecondRunKeepsThumbnailsAndIntermediatesButRemakesDire
     album.options.thumbHeight = 48;
 
     EXPECT_EQ(generateAlbumImages(*album.root, album.options, false), 0);
-    // Stand-ins that a remade file would replace: white pictures, and junk
-    // for the directory thumbnail.
-    const fs::path sentinelPath = album.dir / "white.jpg";
-    ASSERT_TRUE(solid(64, 48, kWhite).saveJpeg(sentinelPath.string()));
-    const std::string sentinel = test::readFile(sentinelPath);
+    // Stand-ins that a remade file would replace: white pictures of the
+    // sizes the project gives, and junk for the directory thumbnail.
+    const auto white = [&album](std::uint32_t width, std::uint32_t height) {
+        const fs::path path = album.dir / ("white" + std::to_string(width) + ".jpg");
+        EXPECT_TRUE(solid(width, height, kWhite).saveJpeg(path.string()));
+        return test::readFile(path);
+    };
+    const std::string whiteThumbnail = white(64, 48), whiteIntermediate = white(640, 480);
     const std::vector<fs::path> made = {album.in(*album.root, "thm_p.jpg"), album.in(*album.root, "inter_p.jpg"),
                                         album.in(a, "thm_a1.jpg"),          album.in(a, "inter_a1.jpg"),
                                         album.in(a, "thm_a2.jpg"),          album.in(a, "inter_a2.jpg")};
+    const auto sentinelOf = [&](const fs::path& path) {
+        return path.filename().string().starts_with("thm_") ? whiteThumbnail : whiteIntermediate;
+    };
     for (const fs::path& path : made) {
         ASSERT_TRUE(fs::exists(path)) << path;
-        test::writeFile(path, sentinel);
+        test::writeFile(path, sentinelOf(path));
     }
     const fs::path directoryThumbnail = album.in(*album.root, "thm_dir_A.jpg");
     test::writeFile(directoryThumbnail, "junk");
@@ -228,7 +114,7 @@ TEST(ThumbnailGeneration, SecondRunKeepsThumbnailsAndIntermediatesButRemakesDire
     EXPECT_EQ(progress, (std::vector<std::string>{album.in(*album.root, "p.jpg").string(),
                                                   album.in(a, "a1.jpg").string(), album.in(a, "a2.jpg").string()}));
     for (const fs::path& path : made)
-        EXPECT_EQ(test::readFile(path), sentinel) << path;
+        EXPECT_TRUE(test::readFile(path) == sentinelOf(path)) << path;
     // Remade, with its cells taken from the (white) thumbnail files.
     const Image composite = load(directoryThumbnail);
     EXPECT_EQ(composite.width, 129u);
@@ -238,7 +124,7 @@ TEST(ThumbnailGeneration, SecondRunKeepsThumbnailsAndIntermediatesButRemakesDire
     // Forced: everything is made again from the sources.
     generator.generateAlbumImages(true, *album.root);
     for (const fs::path& path : made)
-        EXPECT_NE(test::readFile(path), sentinel) << path;
+        EXPECT_FALSE(test::readFile(path) == sentinelOf(path)) << path;
     EXPECT_TRUE(looksLike(load(album.in(a, "thm_a1.jpg")), 32, 24, kRed));
     EXPECT_TRUE(looksLike(load(directoryThumbnail), 96, 24, kGreen));
 }
@@ -444,15 +330,13 @@ TEST(ThumbnailGeneration, UndecodablePictureIsSkippedCountedAndGivesItsCellToThe
     EXPECT_TRUE(looksLike(composite, 64 + 32, 24, kBlue));
     EXPECT_TRUE(looksLike(composite, 128 + 32, 24, {0, 0, 0}));
 
-    // A damaged thumbnail file still counts as present and is not remade;
-    // its cell cannot be made from it, so that picture counts too and the
-    // next one takes its cell.
+    // A damaged thumbnail file is made again, and its picture keeps its cell.
     test::writeFile(album.in(a, "thm_good1.jpg"), "damaged");
-    EXPECT_EQ(generateAlbumImages(*album.root, album.options, false), 2);
-    EXPECT_EQ(test::readFile(album.in(a, "thm_good1.jpg")), "damaged");
+    EXPECT_EQ(generateAlbumImages(*album.root, album.options, false), 1);
+    EXPECT_TRUE(looksLike(load(album.in(a, "thm_good1.jpg")), 32, 24, kRed));
     composite = load(album.in(*album.root, "thm_dir_A.jpg"));
-    EXPECT_TRUE(looksLike(composite, 32, 24, kBlue));
-    EXPECT_TRUE(looksLike(composite, 64 + 32, 24, {0, 0, 0}));
+    EXPECT_TRUE(looksLike(composite, 32, 24, kRed));
+    EXPECT_TRUE(looksLike(composite, 64 + 32, 24, kBlue));
 }
 
 TEST(ThumbnailGeneration, PictureLargerThanItsCellIsClippedToTheCell)

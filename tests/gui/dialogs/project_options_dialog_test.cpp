@@ -229,7 +229,7 @@ TEST_F(ProjectOptionsDialogTest, ControlsShowAndStoreEveryField)
     type(*dialog, "ftpPath", "/www");
     click(*dialog, "ftpAllowPlain");
     type(*dialog, "thumbWidth", "160");
-    type(*dialog, "thumbHeight", "");
+    type(*dialog, "thumbHeight", "120");
     type(*dialog, "intermediateWidth", "1024");
     click(*dialog, "parseExif");
     click(*dialog, "okButton");
@@ -245,9 +245,44 @@ TEST_F(ProjectOptionsDialogTest, ControlsShowAndStoreEveryField)
     EXPECT_EQ(stored.ftpAllowPlain, 1);
     EXPECT_EQ(stored.ftpPort, 2121);
     EXPECT_EQ(stored.thumbWidth, 160);
-    EXPECT_EQ(stored.thumbHeight, 0);
+    EXPECT_EQ(stored.thumbHeight, 120);
     EXPECT_EQ(stored.intermediateWidth, 1024);
     EXPECT_EQ(stored.parseExif, 0);
+}
+
+TEST_F(ProjectOptionsDialogTest, SizesOutsideTheirLimitsKeepTheDialogOpen)
+{
+    ProjectOptions options;
+    options.useDestPath = 0;
+    auto dialog = open(options);
+    const struct {
+        const char* edit;
+        const char* text;
+        const char* refusal;
+        const char* allowed;
+    } cases[] = {
+        {"thumbHeight", "", "ThumbHeight must be from 1 to 16384, not 0", "120"},
+        {"thumbHeight", "70000", "ThumbHeight must be from 1 to 16384, not 70000", "120"},
+        {"dirThumbsY", "100000", "nbDirThumbsY must be from 1 to 64, not 100000", "4"},
+        {"dirImgWidth", "16384", "The folder thumbnail would be 65539 x 151 pixels; it may have at most 16384 pixels "
+                                 "on a side and 16777216 in all (nbDirThumbsX, ThmDirImgWidth, nbDirThumbsY, "
+                                 "ThmDirImgHeight)", "50"},
+    };
+    for (const auto& refused : cases) {
+        prompts.shown.clear();
+        type(*dialog, refused.edit, refused.text);
+        click(*dialog, "okButton");
+        ASSERT_EQ(prompts.shown.size(), 1u) << refused.text;
+        EXPECT_EQ(prompts.shown[0], test::message("Error", refused.refusal, MessageIcon::Error));
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->edited().loaded, 0);
+        type(*dialog, refused.edit, refused.allowed);
+    }
+    prompts.shown.clear();
+    click(*dialog, "okButton");
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->edited().thumbHeight, 120);
 }
 
 TEST_F(ProjectOptionsDialogTest, FilterCodesWithoutAButtonAndAnEmptySkinListKeepTheirValues)
