@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 #include "album/generated_names.h"
@@ -36,10 +36,11 @@ std::optional<std::filesystem::file_time_type> modified(const std::string& path)
     return time;
 }
 
-// The system's words for errno, or what is left to say when it holds none.
+// The system's words for errno (safe on the worker threads), or what is
+// left to say when it holds none.
 std::string reasonFromErrno(const char* otherwise)
 {
-    return errno != 0 ? std::strerror(errno) : otherwise;
+    return errno != 0 ? std::generic_category().message(errno) : otherwise;
 }
 
 struct Size {
