@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "album/generated_names.h"
+#include "album/tree_walk.h"
 #include "foundation/safe_files.h"
 #include "imaging/jpeg_io.h"
 #include "imaging/orientation.h"
@@ -89,66 +90,40 @@ public:
     Walk(const Walk&) = delete;
     Walk& operator=(const Walk&) = delete;
 
-    void directory(const AlbumDirectory& directory, Mosaic* mosaic)
+    // The directory and every one below it, parents first. Each
+    // subdirectory's composite is planned before its own pictures go out and
+    // queued for writing once the last of them is scheduled.
+    void directories(const AlbumDirectory& top, Mosaic* topMosaic)
     {
-        const ProjectOptions& options = generator_.options_;
-        if (options.useDestPath) {
-            // Parents come first on the way down; creating any missing
-            // parents also covers a destination folder whose own parent does
-            // not exist.
-            std::error_code ignored;
-            std::filesystem::create_directories(generator_.destinationDirectory(directory), ignored);
-        }
-
-        // Nothing is written into a folder that leads out of the album: its
-        // pictures keep black cells, its subdirectories' thumbnails are not
-        // made (they would go into it).
-        const bool writable = generator_.outputFolderAllowed(directory);
-        const HighDensityNames twiceSizeNames(directory);
-        int cell = 0;
-        for (const AlbumPicture& entry : directory.files) {
-            if (writable && options.useDestPath && options.copySource)
-                generator_.copySourcePicture(entry);
-            if (entry.mediaKind == MediaPicture) {
-                if (writable)
-                    picture(entry, cell, mosaic, options.highDensity && twiceSizeNames.allowed(entry));
-                ++cell;
+        std::vector<Level> levels;
+        const auto enter = [&](const AlbumDirectory& directory, int depth) {
+            Level level{&directory, topMosaic, HighDensityNames(directory), true, 0, {}};
+            if (depth > 0) {
+                level.finishing = startFinishing(levels.back(), directory);
+                level.mosaic = level.finishing.plan.get();
             }
-        }
-        // Posters fill the cells after the pictures, so a folder of movies
-        // gets a mosaic of them instead of a black one.
-        if (options.todaysFormats) {
-            for (const AlbumPicture& entry : directory.files) {
-                if (entry.mediaKind == MediaMovie) {
-                    picture(entry, cell, mosaic, false);
-                    ++cell;
-                }
-            }
-        }
-
-        for (const AlbumDirectory& subdirectory : directory.subdirectories) {
-            Finishing finishing;
-            finishing.canvas = std::make_unique<Image>();
-            generator_.makeComposite(*finishing.canvas);
-            if (options.highDensity && twiceSizeNames.allowed(subdirectory)) {
-                finishing.canvas2x = std::make_unique<Image>();
-                generator_.makeComposite(*finishing.canvas2x, 2);
-            }
-            finishing.plan = std::make_unique<Mosaic>(
-                generator_.planMosaic(subdirectory, *finishing.canvas, finishing.canvas2x.get()));
-            this->directory(subdirectory, finishing.plan.get());
+            entries(level);
+            levels.push_back(std::move(level));
+            return WalkStep::Continue;
+        };
+        const auto leave = [&](const AlbumDirectory& directory, int depth) {
+            Finishing finishing = std::move(levels.back().finishing);
+            levels.pop_back();
+            if (depth == 0)
+                return;
+            Level& parent = levels.back();
             finishing.after = scheduled_;
-            if (writable)
-                finishing.path = generator_.directoryThumbnailPath(directory, subdirectory);
-            finishing.directory = &subdirectory;
-            finishing.parent = mosaic;
-            finishing.cell = cell;
+            if (parent.writable)
+                finishing.path = generator_.directoryThumbnailPath(*parent.directory, directory);
+            finishing.directory = &directory;
+            finishing.parent = parent.mosaic;
+            finishing.cell = parent.cell++;
             finishings_.push_back(std::move(finishing));
             finishReadyDirectories();
             while (finishings_.size() > limit_)
                 collectOne();
-            ++cell;
-        }
+        };
+        walkDirectories(top, {enter, leave});
     }
 
     void picture(const AlbumPicture& entry, int cell, Mosaic* mosaic, bool twiceSize)
@@ -206,6 +181,71 @@ private:
         Mosaic* parent = nullptr;
         int cell = 0;
     };
+
+    // One directory of the walk: where its entries are pasted, which of
+    // them get twice-size files, its next cell and its own composite.
+    struct Level {
+        const AlbumDirectory* directory;
+        Mosaic* mosaic;
+        HighDensityNames twiceSizeNames;
+        bool writable = true;
+        int cell = 0;
+        Finishing finishing;  // below the walk's top only
+    };
+
+    // A subdirectory's blank composites and their plan.
+    Finishing startFinishing(const Level& parent, const AlbumDirectory& subdirectory)
+    {
+        Finishing finishing;
+        finishing.canvas = std::make_unique<Image>();
+        generator_.makeComposite(*finishing.canvas);
+        if (generator_.options_.highDensity && parent.twiceSizeNames.allowed(subdirectory)) {
+            finishing.canvas2x = std::make_unique<Image>();
+            generator_.makeComposite(*finishing.canvas2x, 2);
+        }
+        finishing.plan = std::make_unique<Mosaic>(
+            generator_.planMosaic(subdirectory, *finishing.canvas, finishing.canvas2x.get()));
+        return finishing;
+    }
+
+    // One directory's own pictures and posters, each taking the next cell.
+    void entries(Level& level)
+    {
+        const AlbumDirectory& directory = *level.directory;
+        const ProjectOptions& options = generator_.options_;
+        if (options.useDestPath) {
+            // Parents come first on the way down; creating any missing
+            // parents also covers a destination folder whose own parent does
+            // not exist.
+            std::error_code ignored;
+            std::filesystem::create_directories(generator_.destinationDirectory(directory), ignored);
+        }
+        // Nothing is written into a folder that leads out of the album: its
+        // entries keep black cells, its subdirectories' thumbnails are not
+        // made (they would go into it).
+        level.writable = generator_.outputFolderAllowed(directory);
+        for (const AlbumPicture& entry : directory.files) {
+            if (level.writable && options.useDestPath && options.copySource)
+                generator_.copySourcePicture(entry);
+            if (entry.mediaKind == MediaPicture) {
+                if (level.writable)
+                    picture(entry, level.cell, level.mosaic,
+                            options.highDensity && level.twiceSizeNames.allowed(entry));
+                ++level.cell;
+            }
+        }
+        // Posters fill the cells after the pictures, so a folder of movies
+        // gets a mosaic of them instead of a black one.
+        if (options.todaysFormats) {
+            for (const AlbumPicture& entry : directory.files) {
+                if (entry.mediaKind == MediaMovie) {
+                    if (level.writable)
+                        picture(entry, level.cell, level.mosaic, false);
+                    ++level.cell;
+                }
+            }
+        }
+    }
 
     CellRequest cellRequest(const Mosaic* mosaic, int cell) const
     {
@@ -482,7 +522,7 @@ void ThumbnailGenerator::generateDirectoryImages(bool forced, const AlbumDirecto
     Mosaic mosaic;
     if (composite)
         mosaic = planMosaic(directory, *composite, nullptr);
-    walk.directory(directory, composite ? &mosaic : nullptr);
+    walk.directories(directory, composite ? &mosaic : nullptr);
     walk.finish();
     if (composite)
         skipUnreadable(directory, mosaic);
