@@ -3,6 +3,7 @@
 #include "album/album_tree.h"
 #include "foundation/ascii.h"
 #include "imaging/picture_format.h"
+#include "options/project_options.h"
 
 namespace quorvane {
 
@@ -44,6 +45,18 @@ std::string intermediateName(std::string_view pictureName)
 std::string directoryThumbnailName(std::string_view directoryName)
 {
     return std::string(kDirectoryThumbnailPrefix) + std::string(directoryName) + ".jpg";
+}
+
+std::string webCopyName(std::string_view movieName)
+{
+    return std::string(kWebCopyPrefix) + std::string(movieName) + ".mp4";
+}
+
+std::string webCopyPath(const AlbumPicture& movie, const ProjectOptions& options)
+{
+    if (options.useDestPath)
+        return options.outputFolder + movie.relativeDirectory + "/" + webCopyName(movie.fileName);
+    return movie.directoryPath + "/" + webCopyName(movie.fileName);
 }
 
 std::string highDensityName(std::string_view generatedName)

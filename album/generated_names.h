@@ -8,6 +8,7 @@ namespace quorvane {
 
 class AlbumDirectory;
 class AlbumPicture;
+class ProjectOptions;
 
 // Names of the files made from a picture. Every one begins with "thm_" or
 // "inter_" and ends in ".jpg" (a JPEG picture's own extension for its
@@ -17,6 +18,8 @@ class AlbumPicture;
 inline constexpr std::string_view kThumbnailPrefix = "thm_";
 inline constexpr std::string_view kIntermediatePrefix = "inter_";
 inline constexpr std::string_view kDirectoryThumbnailPrefix = "thm_dir_";
+// A movie's web copy: "web_" + its name + ".mp4".
+inline constexpr std::string_view kWebCopyPrefix = "web_";
 // Clean Project's wildcard patterns for the same files.
 inline constexpr char kThumbnailPattern[] = "thm_*.jpg";
 inline constexpr char kIntermediatePattern[] = "inter_*.jpg";
@@ -27,6 +30,10 @@ bool isGeneratedName(std::string_view fileName);
 std::string thumbnailName(std::string_view pictureName);     // "thm_IMG_0001.heic.jpg"
 std::string intermediateName(std::string_view pictureName);  // "inter_IMG_0001.heic.jpg"
 std::string directoryThumbnailName(std::string_view directoryName);  // "thm_dir_Space.jpg"
+std::string webCopyName(std::string_view movieName);                 // "web_clip.avi.mp4"
+// Where a movie's web copy goes: beside its poster, in the destination
+// folder when the project uses one.
+std::string webCopyPath(const AlbumPicture& movie, const ProjectOptions& options);
 // The twice-as-large file beside a generated one: its last extension
 // replaced by "@2x.jpg" ("thm_IMG_0001.jpg" → "thm_IMG_0001@2x.jpg").
 std::string highDensityName(std::string_view generatedName);

@@ -162,6 +162,17 @@ std::unique_ptr<AlbumDirectory> TreeScanner::scan(const std::string& rootPath)
 
 }  // namespace
 
+bool isWebCopyName(std::string_view fileName)
+{
+    constexpr std::string_view kExtension = ".mp4";
+    if (!fileName.starts_with(kWebCopyPrefix) || fileName.size() < kWebCopyPrefix.size() + kExtension.size() ||
+        !equalsIgnoringAsciiCase(fileName.substr(fileName.size() - kExtension.size()), kExtension))
+        return false;
+    const std::string_view movie =
+        fileName.substr(kWebCopyPrefix.size(), fileName.size() - kWebCopyPrefix.size() - kExtension.size());
+    return classifyFile(movie, true) == MediaMovie;
+}
+
 int classifyFile(std::string_view fileName, bool todaysFormats)
 {
     const std::size_t dot = fileName.rfind('.');
@@ -181,8 +192,7 @@ int classifyFile(std::string_view fileName, bool todaysFormats)
     }
     if (!todaysFormats)
         return MediaNone;
-    // The web copies this program makes of other movies.
-    if (fileName.starts_with("web_") && equalsIgnoringAsciiCase(extension, ".mp4"))
+    if (isWebCopyName(fileName))
         return MediaNone;
     // Whole extensions only: ".mov" must not take in ".movie".
     for (std::string_view movie : {".mp4", ".m4v", ".mov", ".webm", ".mkv", ".3gp"}) {

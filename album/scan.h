@@ -16,8 +16,12 @@ class ProjectOptions;
 // and WebP pictures count only with todaysFormats; an AVIF picture is never
 // taken for a movie, although its extension begins with ".avi". With
 // todaysFormats .mp4, .m4v, .mov, .webm, .mkv and .3gp (any case) are movies
-// too, and web copies ("web_*.mp4") made by the thumbnail job never media.
+// too, and web copies made by the thumbnail job never media.
 int classifyFile(std::string_view fileName, bool todaysFormats = false);
+
+// True for a web copy's name: "web_", a movie's whole name, ".mp4"
+// ("web_clip.avi.mp4"); "web_holiday.mp4" is the user's own movie.
+bool isWebCopyName(std::string_view fileName);
 
 // Builds the album tree below rootPath, used exactly as typed: pictures and
 // movies with their stored comments, branches without media dropped, each

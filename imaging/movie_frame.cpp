@@ -1,146 +1,22 @@
 #include "imaging/movie_frame.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <memory>
-#include <mutex>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/display.h>
-#include <libavutil/mem.h>
 #include <libavutil/pixdesc.h>
-#include <libswscale/swscale.h>
 }
+
+#include "imaging/movie_input.h"
 
 namespace quorvane {
 
 namespace {
 
-// Containers this system reads. Anything else the probe might pick (playlists,
-// image sequences, concatenation lists) could pull in other files or
-// addresses named inside an untrusted file, so it is refused.
-constexpr const char* kDemuxers = "mov,matroska,avi,mpeg,mpegts,mpegvideo,asf";
-constexpr int kIoBufferSize = 64 * 1024;
-constexpr std::size_t kMostBytesAtOnce = std::size_t(256) << 20;
-
-struct FormatCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ScalerCloser {
-    void operator()(SwsContext* context) const { sws_freeContext(context); }
-};
-using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketCloser>;
-
-void prepareLibraries()
-{
-    // The libraries would print every complaint about a damaged file to
-    // stderr, including names and tags taken from the file itself.
-    static std::once_flag once;
-    std::call_once(once, [] {
-        av_log_set_level(AV_LOG_QUIET);
-        // A box size in a damaged or hostile file can ask for gigabytes;
-        // no frame within the reader's limits needs a block this large.
-        av_max_alloc(kMostBytesAtOnce);
-    });
-}
-
-// An opened movie: our own file reading under the demuxer, so the file name
-// is never taken for a protocol or a pattern, and no nested opens.
-class MovieInput {
-public:
-    MovieInput() = default;
-    MovieInput(const MovieInput&) = delete;
-    MovieInput& operator=(const MovieInput&) = delete;
-    ~MovieInput()
-    {
-        format_.reset();  // before the I/O context it reads through
-        if (io_) {
-            av_freep(&io_->buffer);
-            avio_context_free(&io_);
-        }
-        if (file_)
-            std::fclose(file_);
-    }
-
-    MovieStatus open(const std::string& path);
-    AVFormatContext* format() const { return format_.get(); }
-
-private:
-    static int read(void* opaque, std::uint8_t* buffer, int size)
-    {
-        const std::size_t got = std::fread(buffer, 1, std::size_t(size), static_cast<std::FILE*>(opaque));
-        return got == 0 ? AVERROR_EOF : int(got);
-    }
-    static std::int64_t seek(void* opaque, std::int64_t offset, int whence)
-    {
-        auto* file = static_cast<std::FILE*>(opaque);
-        if (whence & AVSEEK_SIZE) {
-            const off_t here = ftello(file);
-            if (fseeko(file, 0, SEEK_END) != 0)
-                return -1;
-            const off_t size = ftello(file);
-            fseeko(file, here, SEEK_SET);
-            return size;
-        }
-        whence &= ~AVSEEK_FORCE;
-        if (fseeko(file, off_t(offset), whence) != 0)
-            return -1;
-        return ftello(file);
-    }
-    static int refuseOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**)
-    {
-        return AVERROR(EPERM);
-    }
-
-    std::FILE* file_ = nullptr;
-    AVIOContext* io_ = nullptr;
-    std::unique_ptr<AVFormatContext, FormatCloser> format_;
-};
-
-MovieStatus MovieInput::open(const std::string& path)
-{
-    prepareLibraries();
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_)
-        return MovieStatus::CannotOpen;
-    auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferSize));
-    if (!buffer)
-        return MovieStatus::CannotOpen;
-    io_ = avio_alloc_context(buffer, kIoBufferSize, 0, file_, read, nullptr, seek);
-    if (!io_) {
-        av_free(buffer);
-        return MovieStatus::CannotOpen;
-    }
-    AVFormatContext* context = avformat_alloc_context();
-    if (!context)
-        return MovieStatus::CannotOpen;
-    context->pb = io_;
-    context->flags |= AVFMT_FLAG_CUSTOM_IO;
-    context->io_open = refuseOpen;
-    context->format_whitelist = av_strdup(kDemuxers);
-    // On failure avformat_open_input frees the context itself.
-    if (avformat_open_input(&context, path.c_str(), nullptr, nullptr) < 0)
-        return MovieStatus::NotAMovie;
-    format_.reset(context);
-    if (avformat_find_stream_info(context, nullptr) < 0)
-        return MovieStatus::NotAMovie;
-    return MovieStatus::Ok;
-}
+using namespace movie;
 
 bool startsWith(const char* text, const char* prefix)
 {
@@ -176,25 +52,6 @@ std::string containerName(const AVFormatContext& format, const MovieFacts& facts
     if (demuxer == "mpegvideo")
         return "mpeg";
     return demuxer;
-}
-
-int clockwiseRotation(const AVStream& stream)
-{
-    const std::uint8_t* matrix = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
-    if (!matrix)
-        return 0;
-    const double degrees = -av_display_rotation_get(reinterpret_cast<const std::int32_t*>(matrix));
-    if (std::isnan(degrees))
-        return 0;
-    const long turned = std::lround(degrees);
-    const long normalised = ((turned % 360) + 360) % 360;
-    // Only quarter turns; a matrix that tilts the picture by some other angle
-    // is taken as upright.
-    for (long quarter : {0L, 90L, 180L, 270L, 360L}) {
-        if (std::labs(normalised - quarter) <= 1)
-            return int(quarter % 360);
-    }
-    return 0;
 }
 
 bool digitsAt(const char* text, std::size_t start, std::size_t count)
@@ -254,20 +111,6 @@ std::string creationTime(const AVFormatContext& format, const AVStream& stream)
     return exifTime(local);
 }
 
-// Display size of a stored picture: stretched by its pixel aspect ratio.
-void displaySize(int width, int height, AVRational sampleAspect, std::uint32_t& shownWidth,
-                 std::uint32_t& shownHeight)
-{
-    double shown = width;
-    if (sampleAspect.num > 0 && sampleAspect.den > 0) {
-        const double ratio = av_q2d(sampleAspect);
-        if (ratio >= 0.25 && ratio <= 4)
-            shown = std::round(width * ratio);
-    }
-    shownWidth = std::uint32_t(std::max(1.0, shown));
-    shownHeight = std::uint32_t(height);
-}
-
 void fillFacts(const AVFormatContext& format, const AVStream& video, int audioIndex, MovieFacts& facts)
 {
     if (format.duration != AV_NOPTS_VALUE && format.duration > 0)
@@ -305,22 +148,6 @@ MovieStatus openWithFacts(const std::string& path, MovieInput& input, MovieFacts
     }
     const int audioIndex = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, videoIndex, nullptr, 0);
     fillFacts(*format, *format->streams[videoIndex], audioIndex, facts);
-    return MovieStatus::Ok;
-}
-
-MovieStatus openDecoder(const AVStream& stream, std::unique_ptr<AVCodecContext, CodecCloser>& codec)
-{
-    const AVCodec* decoder = avcodec_find_decoder(stream.codecpar->codec_id);
-    if (!decoder)
-        return MovieStatus::NoDecoder;
-    codec.reset(avcodec_alloc_context3(decoder));
-    if (!codec || avcodec_parameters_to_context(codec.get(), stream.codecpar) < 0)
-        return MovieStatus::NoDecoder;
-    // The thumbnail job already runs one movie per core.
-    codec->thread_count = 1;
-    codec->pkt_timebase = stream.time_base;
-    if (avcodec_open2(codec.get(), decoder, nullptr) < 0)
-        return MovieStatus::NoDecoder;
     return MovieStatus::Ok;
 }
 
@@ -363,33 +190,11 @@ bool decodeUntil(AVFormatContext& format, AVCodecContext& codec, int videoIndex,
     }
 }
 
-AVPixelFormat fullRangeEquivalent(AVPixelFormat format, bool& fullRange)
-{
-    switch (format) {
-    case AV_PIX_FMT_YUVJ420P:
-        fullRange = true;
-        return AV_PIX_FMT_YUV420P;
-    case AV_PIX_FMT_YUVJ422P:
-        fullRange = true;
-        return AV_PIX_FMT_YUV422P;
-    case AV_PIX_FMT_YUVJ444P:
-        fullRange = true;
-        return AV_PIX_FMT_YUV444P;
-    case AV_PIX_FMT_YUVJ440P:
-        fullRange = true;
-        return AV_PIX_FMT_YUV440P;
-    default:
-        return format;
-    }
-}
-
 // Colour matrix and range as the stream declares them; streams that declare
 // nothing get BT.709 from 720 lines up and BT.601 below, as players assume.
 void setColourDetails(SwsContext& scaler, const AVFrame& decoded, bool fullRange)
 {
-    int matrix = decoded.colorspace;
-    if (matrix == AVCOL_SPC_UNSPECIFIED || matrix == AVCOL_SPC_RESERVED || matrix > AVCOL_SPC_BT2020_CL)
-        matrix = decoded.height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+    const int matrix = frameColourMatrix(decoded);
     const int sourceRange = fullRange || decoded.color_range == AVCOL_RANGE_JPEG ? 1 : 0;
     sws_setColorspaceDetails(&scaler, sws_getCoefficients(matrix), sourceRange,
                              sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
@@ -409,7 +214,7 @@ MovieStatus convertFrame(const AVFrame& decoded, AVRational streamAspect, std::u
         return MovieStatus::TooLarge;
     bool fullRange = false;
     const AVPixelFormat source = fullRangeEquivalent(AVPixelFormat(decoded.format), fullRange);
-    std::unique_ptr<SwsContext, ScalerCloser> scaler(
+    ScalerPtr scaler(
         sws_getContext(decoded.width, decoded.height, source, int(width), int(height), AV_PIX_FMT_RGB24,
                        SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
     if (!scaler)
@@ -484,8 +289,9 @@ MovieStatus readMovieFrame(const std::string& path, Image& frame, MovieFacts& fa
     AVStream& stream = *format.streams[videoIndex];
     if (std::uint64_t(stream.codecpar->width) * std::uint64_t(stream.codecpar->height) > limits.maxPixels)
         return MovieStatus::TooLarge;
-    std::unique_ptr<AVCodecContext, CodecCloser> codec;
-    status = openDecoder(stream, codec);
+    CodecPtr codec;
+    // The thumbnail job already runs one movie per core.
+    status = openDecoder(stream, codec, 1);
     if (status != MovieStatus::Ok)
         return status;
 

@@ -7,6 +7,7 @@
 
 #include "album/album_tree.h"
 #include "album/directory_listing.h"
+#include "album/scan.h"
 #include "album/tree_walk.h"
 
 namespace quorvane {
@@ -47,13 +48,16 @@ bool matchesWildcard(std::string_view name, std::string_view pattern)
     return p == pattern.size();
 }
 
-CleanResult deleteMatchingFiles(const std::string& directoryPath, std::string_view pattern)
+namespace {
+
+template <typename Chosen>
+CleanResult deleteFilesWhere(const std::string& directoryPath, Chosen chosen)
 {
     CleanResult result;
     std::vector<DirectoryEntry> entries;
     listDirectory(directoryPath, entries);
     for (const DirectoryEntry& entry : entries) {
-        if (entry.kind != EntryKind::File || !matchesWildcard(entry.name, pattern))
+        if (entry.kind != EntryKind::File || !chosen(entry.name))
             continue;
         // unlink removes a symbolic link itself, never the file it points to.
         if (::unlink(joinPath(directoryPath, entry.name).c_str()) == 0)
@@ -62,6 +66,13 @@ CleanResult deleteMatchingFiles(const std::string& directoryPath, std::string_vi
             ++result.failed;
     }
     return result;
+}
+
+}  // namespace
+
+CleanResult deleteMatchingFiles(const std::string& directoryPath, std::string_view pattern)
+{
+    return deleteFilesWhere(directoryPath, [pattern](std::string_view name) { return matchesWildcard(name, pattern); });
 }
 
 CleanResult runCleanJob(AlbumDirectory& root, const CleanSelection& selection)
@@ -84,6 +95,9 @@ CleanResult runCleanJob(AlbumDirectory& root, const CleanSelection& selection)
                                    if (chosen)
                                        addUp(result, deleteMatchingFiles(directory.fullPath, pattern));
                                }
+                               // Movies' web copies are made with the intermediate images.
+                               if (selection.intermediates)
+                                   addUp(result, deleteFilesWhere(directory.fullPath, isWebCopyName));
                                return WalkStep::Continue;
                            },
                            {}});

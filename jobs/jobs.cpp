@@ -8,7 +8,9 @@
 #include "album/directory_listing.h"
 #include "album/scan.h"
 #include "album/tree_walk.h"
+#include "imaging/movie_web_copy.h"
 #include "jobs/thumbnail_generator.h"
+#include "jobs/web_copies.h"
 #include "options/global_options.h"
 #include "script/skins.h"
 
@@ -167,6 +169,7 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host,
     Problems unreadable;
     Problems writes;
     std::vector<std::string> failedMovies;
+    std::vector<std::string> failedCopies;
     if (project.root && project.options) {
         if (!prepareOutputFolder(project, log)) {
             log.jobDone = true;
@@ -179,6 +182,8 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host,
             for (const AlbumPicture& file : directory.files)
                 total += file.mediaKind == MediaPicture || (posters && file.mediaKind == MediaMovie);
         });
+        const std::vector<WebCopyTask> copies = plannedWebCopies(*project.root, *project.options);
+        total += static_cast<int>(copies.size());
         int done = 0;
         host.progress(0, total);
         ThumbnailGenerator generator(*project.options,
@@ -197,6 +202,14 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host,
                           generator.unreadablePictures().end());
         writes.insert(writes.begin(), generator.writeProblems().begin(), generator.writeProblems().end());
         failedMovies = generator.failedMovies();
+        // After every poster: a copy takes far longer than all of them.
+        for (const WebCopyTask& copy : copies) {
+            log.postStatus("Making a web copy of %s", copy.source.c_str());
+            host.progress(done++, total);
+            const std::string error = writeWebCopy(copy.source, copy.target, project.options->movieWebCopySize);
+            if (!error.empty())
+                failedCopies.push_back(copy.source + ": " + error);
+        }
         host.progress(total, total);
     }
     log.jobDone = true;
@@ -204,7 +217,9 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host,
     // Each movie by name: the pages show no poster for it.
     for (const std::string& failure : failedMovies)
         log.postStatus("No poster: %s", failure.c_str());
-    return static_cast<int>(unreadable.size() + writes.size() + failedMovies.size());
+    for (const std::string& failure : failedCopies)
+        log.postStatus("No web copy: %s", failure.c_str());
+    return static_cast<int>(unreadable.size() + writes.size() + failedMovies.size() + failedCopies.size());
 }
 
 bool prepareOutputFolder(const Project& project, StatusLog& log)

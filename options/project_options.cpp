@@ -93,6 +93,9 @@ constexpr AddedSetting kAddedSettings[] = {
     {"HighDensity", "n", &ProjectOptions::highDensity, 0, 0, false, false},
     // Lets the upload fall back to plain FTP when the server offers no TLS.
     {"FTPAllowPlain", "n", &ProjectOptions::ftpAllowPlain, 0, 0, false, true},
+    // Written only once asked for, so the files of projects without them stay as they were.
+    {"MovieWebCopies", "n", &ProjectOptions::movieWebCopies, 0, 0, false, true},
+    {"MovieWebCopySize", "n", &ProjectOptions::movieWebCopySize, 1280, 1280, false, true},
 };
 
 PasswordKey passwordKey(const ProjectOptions& options)
@@ -219,6 +222,8 @@ ProjectOptions& ProjectOptions::operator=(const ProjectOptions& other)
     pictureBackground = other.pictureBackground;
     highDensity = other.highDensity;
     ftpAllowPlain = other.ftpAllowPlain;
+    movieWebCopies = other.movieWebCopies;
+    movieWebCopySize = other.movieWebCopySize;
     return *this;
 }
 

@@ -103,6 +103,11 @@ public:
     int highDensity = 1;
     // Lets the upload fall back to plain FTP when the server offers no TLS.
     int ftpAllowPlain = 0;
+    // With today's formats, also make "web_<movie>.mp4" copies (H.264 and
+    // AAC) of the movies browsers cannot play, their long side at most
+    // movieWebCopySize pixels. Off unless asked for: transcoding is slow.
+    int movieWebCopies = 0;
+    int movieWebCopySize = 1280;
 
 private:
     void readElements(const XmlElement& top);

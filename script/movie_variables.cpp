@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "album/album_tree.h"
+#include "album/generated_names.h"
 #include "imaging/movie_frame.h"
 #include "options/project_options.h"
 #include "script/script_context.h"
@@ -52,6 +54,12 @@ void bindMovieVariables(ScriptContext& context, const AlbumPicture& movie)
     bindText(context, "MovieContainer", facts.container);
     bindText(context, "MovieVideoCodec", facts.videoCodec);
     bindText(context, "MovieAudioCodec", facts.audioCodec);
+    // Only a copy the thumbnail job finished: it is renamed into place whole.
+    std::error_code error;
+    const bool webCopy = readable && !facts.browserPlayable && context.options &&
+                         context.options->movieWebCopies &&
+                         std::filesystem::is_regular_file(webCopyPath(movie, *context.options), error);
+    bindText(context, "MovieWebCopy", webCopy ? webCopyName(movie.fileName) : "");
 }
 
 }  // namespace quorvane

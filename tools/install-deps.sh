@@ -33,8 +33,10 @@ packages+=(
 # build carries its HEVC and AV1 decoders), PNG and WebP.
 packages+=(libheif-dev libpng-dev libwebp-dev)
 
-# Movie poster frames and facts: FFmpeg's demuxers, decoders and scaler.
-packages+=(libavformat-dev libavcodec-dev libavutil-dev libswscale-dev)
+# Movie poster frames and facts: FFmpeg's demuxers, decoders and scaler;
+# web copies of movies: its encoders (Debian's build has libx264 and AAC),
+# MP4 writer and sound resampler.
+packages+=(libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev)
 
 # Publishing: libcurl (with OpenSSL, whose libcrypto also hashes the files
 # for the upload manifest), and the FTP server the upload tests start.

@@ -247,12 +247,17 @@ QWidget* ProjectOptionsDialog::buildImagePart()
         "todaysFormats");
     highDensity_ = gui::named(new QCheckBox(QStringLiteral("Sharp images on high-density screens (@2x)")),
                               "highDensity");
+    movieWebCopies_ = gui::named(new QCheckBox(QStringLiteral("Web copies of movies browsers cannot play (slow)")),
+                                 "movieWebCopies");
+    movieWebCopySize_ = numberEdit("movieWebCopySize");
     pictureBackground_ = gui::named(new QLineEdit, "pictureBackground");
     pictureBackground_->setInputMask(QStringLiteral("HHHHHH"));
     pictureBackground_->setToolTip(QStringLiteral("Shown through transparent pictures, as rrggbb"));
     form->addRow(exifOrientation_);
     form->addRow(todaysFormats_);
     form->addRow(highDensity_);
+    form->addRow(movieWebCopies_);
+    form->addRow(QStringLiteral("Web copy long side :"), movieWebCopySize_);
     form->addRow(QStringLiteral("Background of transparent pictures :"), pictureBackground_);
     auto* group = new QGroupBox(QStringLiteral("Image generation"));
     group->setLayout(form);
@@ -322,6 +327,8 @@ void ProjectOptionsDialog::showRecord(const ProjectOptions& options)
     exifOrientation_->setChecked(options.exifOrientation);
     todaysFormats_->setChecked(options.todaysFormats);
     highDensity_->setChecked(options.highDensity);
+    movieWebCopies_->setChecked(options.movieWebCopies);
+    showNumber(movieWebCopySize_, options.movieWebCopySize);
     pictureBackground_->setText(
         QStringLiteral("%1").arg(static_cast<uint>(options.pictureBackground) & 0xFFFFFFu, 6, 16, QLatin1Char('0')));
     applyEnablingRule();
@@ -440,6 +447,8 @@ void ProjectOptionsDialog::storeControls()
     edited_.exifOrientation = exifOrientation_->isChecked();
     edited_.todaysFormats = todaysFormats_->isChecked();
     edited_.highDensity = highDensity_->isChecked();
+    edited_.movieWebCopies = movieWebCopies_->isChecked();
+    edited_.movieWebCopySize = static_cast<int>(readNumber(movieWebCopySize_));
     bool isHex = false;
     const uint background = pictureBackground_->text().toUInt(&isHex, 16);
     if (isHex && pictureBackground_->text().size() == 6)

@@ -64,6 +64,8 @@ private:
     QCheckBox* exifOrientation_;
     QCheckBox* todaysFormats_;
     QCheckBox* highDensity_;
+    QCheckBox* movieWebCopies_;
+    QLineEdit* movieWebCopySize_;
     QLineEdit* pictureBackground_;
     QLineEdit* outputFolder_;
     QWidget* browseButton_;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "cli/cli_fixture.h"
+#include "imaging/movie_frame.h"
 #include "support/movie_clips.h"
 
 namespace quorvane {
@@ -69,6 +72,57 @@ TEST_F(Cli, MoviesGetPostersAndPagesAndBrokenOnesFailTheBuildByName)
             << page;
     }
     EXPECT_NE(page.find("<a href=\"clip.mp4\" download>Download the movie</a>"), std::string::npos);
+}
+
+TEST_F(Cli, WebCopiesAreMadeOnceUsedByThePagesAndCleanedWithIntermediates)
+{
+    if (!test::hasEncoder("libx264"))
+        GTEST_SKIP() << "this FFmpeg has no libx264";
+    const std::filesystem::path album = dir / "camera";
+    std::filesystem::create_directories(album);
+    test::ClipSpec spec;
+    spec.frames = 6;
+    spec.paint = [](int, Image& picture) { test::paintSolid(picture, 200, 60, 40); };
+    ASSERT_EQ(test::writeClip((album / "old.avi").string(), spec), "");
+    // The user's own movie, although its name begins like a copy's.
+    ASSERT_EQ(test::writeClip((album / "web_holiday.mp4").string(), spec), "");
+    const std::string root = album.string();
+    ASSERT_EQ(cli({"init", root, "--set", "UseDestPath=0", "--set", "MovieWebCopies=1", "--set",
+                   "MovieWebCopySize=32"})
+                  .exitCode,
+              0);
+
+    CliRun build = cli({"build", root});
+    ASSERT_EQ(build.exitCode, 0) << build.err;
+    EXPECT_NE(build.err.find("State: Making a web copy of " + (album / "old.avi").string() + "\n"),
+              std::string::npos)
+        << build.err;
+    MovieFacts copy;
+    ASSERT_EQ(readMovieFacts((album / "web_old.avi.mp4").string(), copy), MovieStatus::Ok);
+    EXPECT_EQ(copy.container + " " + copy.videoCodec, "mp4 h264");
+    EXPECT_TRUE(copy.browserPlayable);
+    EXPECT_EQ(copy.width, 32u);
+    EXPECT_EQ(copy.height, 24u);
+    EXPECT_TRUE(std::filesystem::exists(album / "web_web_holiday.mp4.mp4"));
+    EXPECT_NE(test::readFile(album / "old.avi.html").find("src=\"web_old.avi.mp4\"></video>"), std::string::npos);
+    CliRun scan = cli({"scan", root});
+    EXPECT_EQ(scan.out.find("web_old.avi.mp4"), std::string::npos) << scan.out;
+    EXPECT_NE(scan.out.find("web_holiday.mp4"), std::string::npos) << scan.out;
+
+    // Made again only once the movie is newer than its copy.
+    CliRun again = cli({"thumbs", root});
+    EXPECT_EQ(again.err.find("Making a web copy"), std::string::npos) << again.err;
+    std::filesystem::last_write_time(album / "old.avi", std::filesystem::last_write_time(album / "old.avi") +
+                                                            std::chrono::seconds(5));
+    CliRun newer = cli({"thumbs", root});
+    EXPECT_NE(newer.err.find("Making a web copy of " + (album / "old.avi").string()), std::string::npos);
+    EXPECT_EQ(newer.err.find("Making a web copy of " + (album / "web_holiday.mp4").string()), std::string::npos)
+        << newer.err;
+
+    ASSERT_EQ(cli({"clean", root, "--intermediates"}).exitCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(album / "web_old.avi.mp4"));
+    EXPECT_FALSE(std::filesystem::exists(album / "web_web_holiday.mp4.mp4"));
+    EXPECT_TRUE(std::filesystem::exists(album / "web_holiday.mp4"));
 }
 
 TEST_F(Cli, CommentWritesTheCommentsFileAndRefusesUnknownPaths)

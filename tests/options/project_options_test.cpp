@@ -231,9 +231,9 @@ TEST(ProjectOptions, SettingsByElementNameAreCheckedBeforeTheyChangeTheRecord)
     EXPECT_EQ(options.ftpLogin, "");
 
     const std::vector<std::string> names = optionElementNames();
-    ASSERT_EQ(names.size(), 27u);
+    ASSERT_EQ(names.size(), 29u);
     EXPECT_EQ(names.front(), "ReduceFilter");
-    EXPECT_EQ(names.back(), "FTPAllowPlain");
+    EXPECT_EQ(names.back(), "MovieWebCopySize");
 
     EXPECT_TRUE(setOptionByElementName(options, "PictureBackground", "1A2b3C", error));
     EXPECT_EQ(options.pictureBackground, 0x1a2b3c);
