@@ -52,11 +52,16 @@ std::string webCopyName(std::string_view movieName)
     return std::string(kWebCopyPrefix) + std::string(movieName) + ".mp4";
 }
 
-std::string webCopyPath(const AlbumPicture& movie, const ProjectOptions& options)
+std::string generatedFilePath(const AlbumPicture& picture, const ProjectOptions& options, std::string_view name)
 {
     if (options.useDestPath)
-        return options.outputFolder + movie.relativeDirectory + "/" + webCopyName(movie.fileName);
-    return movie.directoryPath + "/" + webCopyName(movie.fileName);
+        return options.outputFolder + picture.relativeDirectory + "/" + std::string(name);
+    return picture.directoryPath + "/" + std::string(name);
+}
+
+std::string webCopyPath(const AlbumPicture& movie, const ProjectOptions& options)
+{
+    return generatedFilePath(movie, options, webCopyName(movie.fileName));
 }
 
 std::string highDensityName(std::string_view generatedName)

@@ -34,6 +34,8 @@ std::string webCopyName(std::string_view movieName);                 // "web_cli
 // Where a movie's web copy goes: beside its poster, in the destination
 // folder when the project uses one.
 std::string webCopyPath(const AlbumPicture& movie, const ProjectOptions& options);
+// Where a file named name made from a picture or movie goes.
+std::string generatedFilePath(const AlbumPicture& picture, const ProjectOptions& options, std::string_view name);
 // The twice-as-large file beside a generated one: its last extension
 // replaced by "@2x.jpg" ("thm_IMG_0001.jpg" → "thm_IMG_0001@2x.jpg").
 std::string highDensityName(std::string_view generatedName);

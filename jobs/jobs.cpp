@@ -1,5 +1,6 @@
 #include "jobs/jobs.h"
 
+#include <algorithm>
 #include <new>
 #include <string>
 #include <vector>
@@ -204,8 +205,14 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host,
         failedMovies = generator.failedMovies();
         // After every poster: a copy takes far longer than all of them.
         for (const WebCopyTask& copy : copies) {
-            log.postStatus("Making a web copy of %s", copy.source.c_str());
             host.progress(done++, total);
+            // A movie without a poster has nothing to copy either; it is named once.
+            const bool noPoster = std::any_of(failedMovies.begin(), failedMovies.end(), [&](const std::string& failure) {
+                return failure.starts_with(copy.source + " ");
+            });
+            if (noPoster)
+                continue;
+            log.postStatus("Making a web copy of %s", copy.source.c_str());
             const std::string error = writeWebCopy(copy.source, copy.target, project.options->movieWebCopySize);
             if (!error.empty())
                 failedCopies.push_back(copy.source + ": " + error);

@@ -43,9 +43,12 @@ void bindMovieVariables(ScriptContext& context, const AlbumPicture& movie)
     MovieFacts facts;
     const bool readable = readMovieFacts(movie.fullPath(), facts) == MovieStatus::Ok;
     const bool intermediates = context.options && context.options->intermediateActive;
-    bindText(context, "MoviePoster", readable ? "thm_" + movie.fileName + ".jpg" : "");
-    bindText(context, "MovieIntermediate",
-             readable && intermediates ? "inter_" + movie.fileName + ".jpg" : "");
+    // A movie without a decodable frame has no poster to show.
+    std::error_code error;
+    const bool poster = readable && context.options &&
+                        std::filesystem::is_regular_file(generatedFilePath(movie, *context.options, thumbnailName(movie.fileName)), error);
+    bindText(context, "MoviePoster", poster ? thumbnailName(movie.fileName) : "");
+    bindText(context, "MovieIntermediate", poster && intermediates ? intermediateName(movie.fileName) : "");
     bindInt(context, "MovieWidth", facts.width);
     bindInt(context, "MovieHeight", facts.height);
     bindInt(context, "MovieSeconds", std::llround(std::min(facts.durationSeconds, 1e9)));
@@ -55,7 +58,6 @@ void bindMovieVariables(ScriptContext& context, const AlbumPicture& movie)
     bindText(context, "MovieVideoCodec", facts.videoCodec);
     bindText(context, "MovieAudioCodec", facts.audioCodec);
     // Only a copy the thumbnail job finished: it is renamed into place whole.
-    std::error_code error;
     const bool webCopy = readable && !facts.browserPlayable && context.options &&
                          context.options->movieWebCopies &&
                          std::filesystem::is_regular_file(webCopyPath(movie, *context.options), error);
