@@ -99,6 +99,9 @@ void addAlbumFiles(Project& project, Collector& collector)
             addGenerated(collector, names.thumbnailPath(file));
             if (options.intermediateActive)
                 addGenerated(collector, names.intermediatePath(file));
+            // A movie's web copy, where the thumbnail job made one.
+            if (poster && options.movieWebCopies)
+                collector.add(webCopyPath(file, options));
         }
         for (const AlbumDirectory& child : directory.subdirectories)
             addGenerated(collector, names.directoryThumbnailPath(directory, child));
