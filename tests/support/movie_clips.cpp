@@ -1,6 +1,7 @@
 #include "support/movie_clips.h"
 
 #include <memory>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -124,12 +125,16 @@ std::string writeClip(const std::string& path, const ClipSpec& spec)
                                 nullptr, nullptr, nullptr);
     Image picture;
     picture.allocate(std::uint32_t(spec.width), std::uint32_t(spec.height), 3);
+    std::vector<std::uint8_t> padded;
     for (int n = 0; n < spec.frames; ++n) {
         picture.fill(0);
         if (spec.paint)
             spec.paint(n, picture);
         av_frame_make_writable(out.frame);
-        const std::uint8_t* planes[1] = {picture.pixels.get()};
+        // The scaler's vector loads read a little past the last row.
+        padded.assign(picture.pixels.get(), picture.pixels.get() + picture.byteSize());
+        padded.resize(picture.byteSize() + 64);
+        const std::uint8_t* planes[1] = {padded.data()};
         const int strides[1] = {int(picture.rowBytes())};
         sws_scale(out.scaler, planes, strides, 0, spec.height, out.frame->data, out.frame->linesize);
         out.frame->pts = n;
