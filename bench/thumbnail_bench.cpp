@@ -1,6 +1,7 @@
 // Times the thumbnail job on a folder of photos.
 //
-//   thumbnail_bench FOLDER [--runs N] [--threads N] [--reduce-filter CODE] [--compare] [--filters]
+//   thumbnail_bench FOLDER [--runs N] [--threads N] [--reduce-filter CODE] [--decoding fast|exact]
+//                   [--high-density 0|1] [--compare] [--filters]
 //
 // The folder is scanned as an album root and the forced job runs with a new
 // project's settings (Box to shrink, Bilinear to enlarge, 640 × 480
@@ -10,7 +11,9 @@
 // Prints pictures per second (median of the runs), process CPU time per
 // picture and peak memory. --threads sets the number of pictures made at the
 // same time (default: every hardware thread, or QUORVANE_THREADS);
-// --reduce-filter the shrinking filter (0 Point, 2 Box, 3 Lanczos3).
+// --reduce-filter the shrinking filter (0 Point, 2 Box, 3 Lanczos3);
+// --decoding exact turns the project's fast decoding off, --high-density 0
+// its twice-size files.
 // --compare also runs the job on one thread and checks that both runs wrote
 // the same bytes. --filters times each filter, fast and plain, on a
 // 12-megapixel picture.
@@ -45,7 +48,14 @@ struct JobRun {
     int unreadable = 0;
 };
 
-JobRun runJob(const fs::path& folder, const fs::path& output, unsigned threads, int reduceFilter)
+// Settings the command line changes from a new project's; -1 keeps its own.
+struct JobSettings {
+    int reduceFilter = -1;
+    int fastDecoding = -1;
+    int highDensity = -1;
+};
+
+JobRun runJob(const fs::path& folder, const fs::path& output, unsigned threads, const JobSettings& settings)
 {
     SilentHost host;
     StatusLog log(&host);
@@ -56,8 +66,12 @@ JobRun runJob(const fs::path& folder, const fs::path& output, unsigned threads, 
     if (!project.root || !project.options)
         return run;
     project.options->outputFolder = output.string();
-    if (reduceFilter >= 0)
-        project.options->reduceFilter = reduceFilter;
+    if (settings.reduceFilter >= 0)
+        project.options->reduceFilter = settings.reduceFilter;
+    if (settings.fastDecoding >= 0)
+        project.options->fastDecoding = settings.fastDecoding;
+    if (settings.highDensity >= 0)
+        project.options->highDensity = settings.highDensity;
     forEachDirectory(*project.root, [&run](AlbumDirectory& directory) {
         for (const AlbumPicture& file : directory.files)
             run.pictures += file.mediaKind == MediaPicture;
@@ -144,7 +158,8 @@ void timeFilters()
 int main(int argc, char** argv)
 {
     if (argc < 2 || !fs::is_directory(argv[1])) {
-        std::fprintf(stderr, "usage: %s FOLDER [--runs N] [--threads N] [--reduce-filter CODE] [--compare] [--filters]\n",
+        std::fprintf(stderr, "usage: %s FOLDER [--runs N] [--threads N] [--reduce-filter CODE] [--decoding fast|exact]\n"
+                     "       [--high-density 0|1] [--compare] [--filters]\n",
                      argv[0]);
         return 2;
     }
@@ -152,7 +167,7 @@ int main(int argc, char** argv)
     int runs = 3;
     unsigned threads = defaultThumbnailThreads();
     bool compare = false, filters = false;
-    int reduceFilter = -1;  // the new project's
+    JobSettings settings;
     for (int i = 2; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--runs" && i + 1 < argc)
@@ -160,7 +175,11 @@ int main(int argc, char** argv)
         else if (option == "--threads" && i + 1 < argc)
             threads = static_cast<unsigned>(std::max(1, std::atoi(argv[++i])));
         else if (option == "--reduce-filter" && i + 1 < argc)
-            reduceFilter = std::atoi(argv[++i]);
+            settings.reduceFilter = std::atoi(argv[++i]);
+        else if (option == "--decoding" && i + 1 < argc)
+            settings.fastDecoding = std::strcmp(argv[++i], "fast") == 0 ? 1 : 0;
+        else if (option == "--high-density" && i + 1 < argc)
+            settings.highDensity = std::atoi(argv[++i]) != 0;
         else if (option == "--compare")
             compare = true;
         else if (option == "--filters")
@@ -171,7 +190,7 @@ int main(int argc, char** argv)
     std::vector<double> seconds;
     JobRun run;
     for (int r = 0; r < runs; ++r) {
-        run = runJob(folder, scratch.path() / "out", threads, reduceFilter);
+        run = runJob(folder, scratch.path() / "out", threads, settings);
         if (run.pictures == 0) {
             std::fprintf(stderr, "%s holds no picture\n", argv[1]);
             return 2;
@@ -185,7 +204,7 @@ int main(int argc, char** argv)
                 threads, run.pictures / middle, runs, run.unreadable, peakResidentMiB());
 
     if (compare) {
-        runJob(folder, scratch.path() / "one", 1, reduceFilter);
+        runJob(folder, scratch.path() / "one", 1, settings);
         const std::vector<std::string> different = differences(scratch.path() / "one", scratch.path() / "out");
         if (different.empty()) {
             std::printf("%u threads and 1 thread wrote the same bytes\n", threads);

@@ -90,7 +90,28 @@ constexpr std::size_t kReadBufferBytes = 65536;
 
 // Steps 2 to 4 of loadJpeg on the decoder's open file. The trap's longjmp
 // lands in this frame, so it holds nothing with a destructor.
-bool startDecoding(JpegRowReader::Decoder& d, std::uint64_t maxPixels, bool& tooLarge)
+// The largest reduction of 1/2, 1/4 and 1/8 whose output keeps the floor
+// settings ask for; none when no reduction does. Called between the header
+// and the start of decompression.
+void chooseScale(jpeg_decompress_struct& codec, const DecodeSettings& settings)
+{
+    std::uint32_t leastWidth = 0, leastHeight = 0;
+    reducedDecodeFloor(codec.image_width, codec.image_height, settings, leastWidth, leastHeight);
+    if (leastWidth == 0 || leastHeight == 0)
+        return;
+    for (unsigned denominator = 8; denominator >= 2; denominator /= 2) {
+        codec.scale_num = 1;
+        codec.scale_denom = denominator;
+        jpeg_calc_output_dimensions(&codec);
+        if (codec.output_width >= leastWidth && codec.output_height >= leastHeight)
+            return;
+    }
+    codec.scale_num = 1;
+    codec.scale_denom = 1;
+}
+
+bool startDecoding(JpegRowReader::Decoder& d, std::uint64_t maxPixels, bool& tooLarge,
+                   const DecodeSettings& scaling)
 {
     std::memset(&d.codec, 0, sizeof d.codec);
 
@@ -112,7 +133,9 @@ bool startDecoding(JpegRowReader::Decoder& d, std::uint64_t maxPixels, bool& too
         return false;
     }
 
-    // Step 4: every decompression parameter at the library default.
+    // Step 4: every decompression parameter at the library default, but for
+    // the scale when the caller allows one.
+    chooseScale(d.codec, scaling);
     jpeg_start_decompress(&d.codec);
     d.cmyk = d.codec.out_color_space == JCS_CMYK && d.codec.output_components == 4;
     if (!d.cmyk && d.codec.output_components != 1 && d.codec.output_components != 3) {
@@ -255,6 +278,14 @@ JpegRowReader::~JpegRowReader() = default;
 
 bool JpegRowReader::open(const std::string& path, std::uint64_t maxPixels)
 {
+    DecodeSettings settings;
+    settings.maxPixels = maxPixels;
+    return open(path, settings);
+}
+
+bool JpegRowReader::open(const std::string& path, const DecodeSettings& settings)
+{
+    const std::uint64_t maxPixels = settings.maxPixels;
     // Step 1: open for binary reading; the handle closes it on every path.
     decoder_ = std::make_unique<Decoder>();
     Decoder& d = *decoder_;
@@ -264,12 +295,15 @@ bool JpegRowReader::open(const std::string& path, std::uint64_t maxPixels)
     if (d.file)
         std::setvbuf(d.file.get(), nullptr, _IOFBF, kReadBufferBytes);
     tooLarge = false;
-    if (!d.file || !startDecoding(d, maxPixels == 0 ? decodePixelLimit() : maxPixels, tooLarge)) {
+    if (!d.file ||
+        !startDecoding(d, maxPixels == 0 ? decodePixelLimit() : maxPixels, tooLarge, settings)) {
         decoder_.reset();
         return false;
     }
     width = d.codec.output_width;
     height = d.codec.output_height;
+    fullWidth = d.codec.image_width;
+    fullHeight = d.codec.image_height;
     components = d.cmyk ? 3 : static_cast<std::uint32_t>(d.codec.output_components);
     d.rowBytes = std::size_t(width) * components;
     if (d.cmyk)

@@ -8,6 +8,7 @@
 #include "foundation/file_handle.h"
 #include "imaging/image.h"
 #include "imaging/row_source.h"
+#include "imaging/todays_decoders.h"
 
 namespace quorvane {
 
@@ -50,7 +51,14 @@ public:
     // tooLarge tells when it was refused for announcing more than maxPixels
     // (0: decodePixelLimit()).
     bool open(const std::string& path, std::uint64_t maxPixels = 0);
+    // The same with settings' pixel limit, letting libjpeg scale the picture
+    // down in its inverse DCT when settings name a box to fit (see
+    // DecodeSettings). width and height are then the reduced size;
+    // fullWidth and fullHeight are the picture's own.
+    bool open(const std::string& path, const DecodeSettings& settings);
     bool tooLarge = false;
+    std::uint32_t fullWidth = 0;
+    std::uint32_t fullHeight = 0;
     const std::uint8_t* row(std::uint32_t y) override;
     // Decodes the rows nobody asked for and ends the decoding: true when the
     // whole picture decoded, so a picture that fails at its last row fails

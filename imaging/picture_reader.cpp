@@ -2,6 +2,7 @@
 
 #include "imaging/exif_reader.h"
 #include "imaging/picture_format.h"
+#include "imaging/resample.h"
 
 namespace quorvane {
 
@@ -10,7 +11,8 @@ namespace {
 constexpr std::size_t kMostExifBytes = std::size_t(1) << 20;
 constexpr int kOrientationTag = 0x0112;
 
-bool loadWhole(Image& image, const std::string& path, PictureFormat format, const DecodeSettings& settings)
+bool loadWhole(Image& image, const std::string& path, PictureFormat format, const DecodeSettings& settings,
+               std::uint32_t* fullWidth = nullptr, std::uint32_t* fullHeight = nullptr)
 {
     switch (format) {
     case PictureFormat::Heif:
@@ -18,7 +20,7 @@ bool loadWhole(Image& image, const std::string& path, PictureFormat format, cons
     case PictureFormat::Png:
         return loadPng(image, path, settings);
     case PictureFormat::Webp:
-        return loadWebp(image, path, settings);
+        return loadWebp(image, path, settings, fullWidth, fullHeight);
     default:
         // Anything else is tried as JPEG, the album's one format of old.
         return loadJpeg(image, path, settings.maxPixels);
@@ -32,6 +34,20 @@ PictureFormat formatOfPath(const std::string& path)
 }
 
 }  // namespace
+
+void reducedDecodeFloor(std::uint32_t width, std::uint32_t height, const DecodeSettings& settings,
+                        std::uint32_t& leastWidth, std::uint32_t& leastHeight)
+{
+    leastWidth = settings.fitBoxWidth;
+    leastHeight = settings.fitBoxHeight;
+    if (leastWidth == 0 || leastHeight == 0) {
+        leastWidth = leastHeight = 0;
+        return;
+    }
+    fitSize(width, height, leastWidth, leastHeight);
+    leastWidth *= 2;
+    leastHeight *= 2;
+}
 
 bool loadPicture(Image& image, const std::string& path, const DecodeSettings& settings)
 {
@@ -86,15 +102,23 @@ bool PictureReader::open(const std::string& path, const DecodeSettings& settings
     const PictureFormat format = formatOfPath(path);
     if (!isTodaysFormat(format)) {
         jpeg_ = std::make_unique<JpegRowReader>();
-        if (!jpeg_->open(path, settings.maxPixels))
+        if (!jpeg_->open(path, settings))
             return false;
+        fullWidth = jpeg_->fullWidth;
+        fullHeight = jpeg_->fullHeight;
         width = jpeg_->width;
         height = jpeg_->height;
         components = jpeg_->components;
         return true;
     }
-    if (!loadWhole(decoded_, path, format, settings))
+    fullWidth = 0;
+    fullHeight = 0;
+    if (!loadWhole(decoded_, path, format, settings, &fullWidth, &fullHeight))
         return false;
+    if (fullWidth == 0 || fullHeight == 0) {
+        fullWidth = decoded_.width;
+        fullHeight = decoded_.height;
+    }
     width = decoded_.width;
     height = decoded_.height;
     components = decoded_.components;

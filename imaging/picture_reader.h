@@ -32,8 +32,12 @@ int pictureOrientation(const std::string& path);
 class PictureReader final : public RowSource {
 public:
     // False when the file cannot be opened or is no picture this system
-    // decodes; afterwards width, height and components are known.
+    // decodes; afterwards width, height and components are known, and
+    // fullWidth × fullHeight, the picture's own size, which is larger when
+    // settings let the decoder reduce it.
     bool open(const std::string& path, const DecodeSettings& settings = {});
+    std::uint32_t fullWidth = 0;
+    std::uint32_t fullHeight = 0;
     const std::uint8_t* row(std::uint32_t y) override;
     // True when the whole picture decoded (see JpegRowReader::finish).
     bool finish();

@@ -21,14 +21,30 @@ struct DecodeSettings {
     // Files larger than this are not read into memory (WebP is decoded from
     // memory).
     std::uint64_t maxFileBytes = std::uint64_t(1) << 30;
+    // Nonzero: the box the picture will be fitted into. The decoder may then
+    // reduce the picture by 1/2, 1/4 or 1/8 while it decodes, the most that
+    // keeps it at least twice the fitted size on each side (see
+    // reducedDecodeFloor), where its format offers that: JPEG in the inverse
+    // DCT, still WebP pictures in libwebp's own scaler.
+    std::uint32_t fitBoxWidth = 0;
+    std::uint32_t fitBoxHeight = 0;
 };
+
+// The least size a reduced decoding of a width × height picture must keep
+// for settings' box: twice the size fitted into the box, or 0 × 0 when
+// settings name no box (no reduction).
+void reducedDecodeFloor(std::uint32_t width, std::uint32_t height, const DecodeSettings& settings,
+                        std::uint32_t& leastWidth, std::uint32_t& leastHeight);
 
 // Decoders of today's formats. Each decodes the whole picture (the first
 // frame of an animation) into 3 components, or 1 for a grey PNG without
 // transparency, with transparency composed over the background. False, with
 // the image empty, for a file that cannot be read or decoded.
 bool loadPng(Image& image, const std::string& path, const DecodeSettings& settings);
-bool loadWebp(Image& image, const std::string& path, const DecodeSettings& settings);
+// fullWidth and fullHeight, when given, receive the picture's own size,
+// which differs from the image's when the decoder reduced it.
+bool loadWebp(Image& image, const std::string& path, const DecodeSettings& settings,
+              std::uint32_t* fullWidth = nullptr, std::uint32_t* fullHeight = nullptr);
 // HEIC, HEIF and AVIF: the primary picture, already turned by the file's own
 // rotation and mirroring (irot, imir), which libheif applies.
 bool loadHeif(Image& image, const std::string& path, const DecodeSettings& settings);

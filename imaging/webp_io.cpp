@@ -31,9 +31,53 @@ struct DemuxerDeleter {
     void operator()(WebPDemuxer* demuxer) const { WebPDemuxDelete(demuxer); }
 };
 
+// The reduction of 1/2, 1/4 or 1/8 that keeps at least least pixels on each
+// side, as a JPEG decoder would round it (up); 1 when none does.
+std::uint32_t webpReduction(const WebPBitstreamFeatures& features, const DecodeSettings& settings)
+{
+    std::uint32_t leastWidth = 0, leastHeight = 0;
+    reducedDecodeFloor(std::uint32_t(features.width), std::uint32_t(features.height), settings, leastWidth,
+                       leastHeight);
+    if (leastWidth == 0 || leastHeight == 0 || features.has_animation)
+        return 1;
+    for (std::uint32_t reduction = 8; reduction >= 2; reduction /= 2) {
+        const std::uint32_t width = (std::uint32_t(features.width) + reduction - 1) / reduction;
+        const std::uint32_t height = (std::uint32_t(features.height) + reduction - 1) / reduction;
+        if (width >= leastWidth && height >= leastHeight)
+            return reduction;
+    }
+    return 1;
+}
+
+// A still picture decoded straight to width × height by libwebp's scaler,
+// so the whole picture is never held at its full size.
+bool loadScaledWebp(Image& image, const std::vector<std::uint8_t>& bytes, std::uint32_t width,
+                    std::uint32_t height, std::uint32_t background)
+{
+    WebPDecoderConfig config;
+    if (!WebPInitDecoderConfig(&config))
+        return false;
+    config.options.use_scaling = 1;
+    config.options.scaled_width = static_cast<int>(width);
+    config.options.scaled_height = static_cast<int>(height);
+    config.output.colorspace = MODE_RGBA;
+    if (WebPDecode(bytes.data(), bytes.size(), &config) != VP8_STATUS_OK)
+        return false;
+    const std::unique_ptr<WebPDecBuffer, void (*)(WebPDecBuffer*)> output(&config.output, WebPFreeDecBuffer);
+    const WebPRGBABuffer& rgba = config.output.u.RGBA;
+    if (config.output.width != int(width) || config.output.height != int(height))
+        return false;
+    image.allocate(width, height, 3);
+    for (std::uint32_t y = 0; y < height; ++y)
+        composeOverBackground(rgba.rgba + std::size_t(y) * std::size_t(rgba.stride), 4, width, background,
+                              image.row(y));
+    return true;
+}
+
 }  // namespace
 
-bool loadWebp(Image& image, const std::string& path, const DecodeSettings& settings)
+bool loadWebp(Image& image, const std::string& path, const DecodeSettings& settings, std::uint32_t* fullWidth,
+              std::uint32_t* fullHeight)
 {
     image.release();
     std::vector<std::uint8_t> bytes;
@@ -43,6 +87,18 @@ bool loadWebp(Image& image, const std::string& path, const DecodeSettings& setti
     if (WebPGetFeatures(bytes.data(), bytes.size(), &features) != VP8_STATUS_OK || features.width <= 0 ||
         features.height <= 0 || std::uint64_t(features.width) * std::uint64_t(features.height) > settings.maxPixels)
         return false;
+    if (fullWidth)
+        *fullWidth = std::uint32_t(features.width);
+    if (fullHeight)
+        *fullHeight = std::uint32_t(features.height);
+    if (const std::uint32_t reduction = webpReduction(features, settings); reduction > 1) {
+        const bool scaled = loadScaledWebp(image, bytes, (std::uint32_t(features.width) + reduction - 1) / reduction,
+                                           (std::uint32_t(features.height) + reduction - 1) / reduction,
+                                           settings.background);
+        if (!scaled)
+            image.release();
+        return scaled;
+    }
 
     // The animation decoder takes still pictures too, and for an animation
     // gives the first frame composed on its canvas, as a browser shows it.

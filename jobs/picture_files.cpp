@@ -130,8 +130,18 @@ bool ThumbnailGenerator::loadFitted(const std::string& path, std::uint32_t boxWi
         outcome.unreadableReason = {path, "Cannot read " + path + ": " + reason};
         return false;
     };
+    // Fitted by its upright size; the small result is turned afterwards.
+    const int orientation = options_.exifOrientation ? pictureOrientation(path) : 1;
+    std::uint32_t width = boxWidth, height = boxHeight;
+    storedBox(orientation, width, height);
     DecodeSettings settings{static_cast<std::uint32_t>(options_.pictureBackground) & 0xFFFFFFu};
     settings.maxPixels = std::min(settings.maxPixels, decodePixelLimit());
+    if (options_.fastDecoding && options_.reduceFilter >= FilterPoint && options_.reduceFilter <= FilterLanczos3) {
+        // The decoder may shrink by powers of two as long as the filter still
+        // has at least twice the final size to work from.
+        settings.fitBoxWidth = width;
+        settings.fitBoxHeight = height;
+    }
     PictureReader reader;
     if (!reader.open(path, settings)) {
         std::uint32_t width = 0, height = 0;
@@ -141,11 +151,9 @@ bool ThumbnailGenerator::loadFitted(const std::string& path, std::uint32_t boxWi
                         kDecodePixelLimitVariable + ")");
         return fail("not a picture this program can read, or damaged");
     }
-    // Fitted by its upright size; the small result is turned afterwards.
-    const int orientation = options_.exifOrientation ? pictureOrientation(path) : 1;
-    std::uint32_t width = boxWidth, height = boxHeight;
-    storedBox(orientation, width, height);
-    const double ratio = fitSize(reader.width, reader.height, width, height);
+    // The picture's own size decides the output size, so a reduced decoding
+    // gives files of the same size as a full one.
+    const double ratio = fitSize(reader.fullWidth, reader.fullHeight, width, height);
     const int filter = chooseFilter(ratio, options_.reduceFilter, options_.magFilter);
     if (filter >= FilterPoint && filter <= FilterLanczos3 && width > 0 && height > 0) {
         // The filter takes the rows as they are decoded: a whole decoded

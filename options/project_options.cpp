@@ -96,6 +96,7 @@ constexpr AddedSetting kAddedSettings[] = {
     // Written only once asked for, so the files of projects without them stay as they were.
     {"MovieWebCopies", "n", &ProjectOptions::movieWebCopies, 0, 0, false, true},
     {"MovieWebCopySize", "n", &ProjectOptions::movieWebCopySize, 1280, 1280, false, true},
+    {"FastDecoding", "n", &ProjectOptions::fastDecoding, 0, 0, false, false},
 };
 
 PasswordKey passwordKey(const ProjectOptions& options)
@@ -224,6 +225,7 @@ ProjectOptions& ProjectOptions::operator=(const ProjectOptions& other)
     ftpAllowPlain = other.ftpAllowPlain;
     movieWebCopies = other.movieWebCopies;
     movieWebCopySize = other.movieWebCopySize;
+    fastDecoding = other.fastDecoding;
     return *this;
 }
 

@@ -8,6 +8,7 @@ tools_dir=$(cd "$(dirname "$0")" && pwd)
 packages=(
     cmake g++ make pkg-config
     libjpeg62-turbo-dev
+    libjpeg-turbo-progs  # djpeg: the decoding anchors of bench/README.md
     libgtest-dev
     python3
     qt6-base-dev

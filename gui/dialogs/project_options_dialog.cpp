@@ -250,6 +250,9 @@ QWidget* ProjectOptionsDialog::buildImagePart()
     movieWebCopies_ = gui::named(new QCheckBox(QStringLiteral("Web copies of movies browsers cannot play (slow)")),
                                  "movieWebCopies");
     movieWebCopySize_ = numberEdit("movieWebCopySize");
+    fastDecoding_ = gui::named(
+        new QCheckBox(QStringLiteral("Fast thumbnails (large JPEG and WebP pictures decoded at a reduced scale)")),
+        "fastDecoding");
     pictureBackground_ = gui::named(new QLineEdit, "pictureBackground");
     pictureBackground_->setInputMask(QStringLiteral("HHHHHH"));
     pictureBackground_->setToolTip(QStringLiteral("Shown through transparent pictures, as rrggbb"));
@@ -258,6 +261,7 @@ QWidget* ProjectOptionsDialog::buildImagePart()
     form->addRow(highDensity_);
     form->addRow(movieWebCopies_);
     form->addRow(QStringLiteral("Web copy long side :"), movieWebCopySize_);
+    form->addRow(fastDecoding_);
     form->addRow(QStringLiteral("Background of transparent pictures :"), pictureBackground_);
     auto* group = new QGroupBox(QStringLiteral("Image generation"));
     group->setLayout(form);
@@ -329,6 +333,7 @@ void ProjectOptionsDialog::showRecord(const ProjectOptions& options)
     highDensity_->setChecked(options.highDensity);
     movieWebCopies_->setChecked(options.movieWebCopies);
     showNumber(movieWebCopySize_, options.movieWebCopySize);
+    fastDecoding_->setChecked(options.fastDecoding);
     pictureBackground_->setText(
         QStringLiteral("%1").arg(static_cast<uint>(options.pictureBackground) & 0xFFFFFFu, 6, 16, QLatin1Char('0')));
     applyEnablingRule();
@@ -449,6 +454,7 @@ void ProjectOptionsDialog::storeControls()
     edited_.highDensity = highDensity_->isChecked();
     edited_.movieWebCopies = movieWebCopies_->isChecked();
     edited_.movieWebCopySize = static_cast<int>(readNumber(movieWebCopySize_));
+    edited_.fastDecoding = fastDecoding_->isChecked();
     bool isHex = false;
     const uint background = pictureBackground_->text().toUInt(&isHex, 16);
     if (isHex && pictureBackground_->text().size() == 6)

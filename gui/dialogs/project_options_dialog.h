@@ -66,6 +66,7 @@ private:
     QCheckBox* highDensity_;
     QCheckBox* movieWebCopies_;
     QLineEdit* movieWebCopySize_;
+    QCheckBox* fastDecoding_;
     QLineEdit* pictureBackground_;
     QLineEdit* outputFolder_;
     QWidget* browseButton_;

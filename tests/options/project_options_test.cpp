@@ -37,6 +37,7 @@ constexpr char kNewRecordFile[] =
     "\t<TodaysFormats n=\"1\"/>\n"
     "\t<PictureBackground rgb=\"ffffff\"/>\n"
     "\t<HighDensity n=\"1\"/>\n"
+    "\t<FastDecoding n=\"1\"/>\n"
     "</ProjectOptions>\n";
 
 TEST(ProjectOptions, NewRecordSavesEveryElementInOrder)
@@ -231,9 +232,9 @@ TEST(ProjectOptions, SettingsByElementNameAreCheckedBeforeTheyChangeTheRecord)
     EXPECT_EQ(options.ftpLogin, "");
 
     const std::vector<std::string> names = optionElementNames();
-    ASSERT_EQ(names.size(), 29u);
+    ASSERT_EQ(names.size(), 30u);
     EXPECT_EQ(names.front(), "ReduceFilter");
-    EXPECT_EQ(names.back(), "MovieWebCopySize");
+    EXPECT_EQ(names.back(), "FastDecoding");
 
     EXPECT_TRUE(setOptionByElementName(options, "PictureBackground", "1A2b3C", error));
     EXPECT_EQ(options.pictureBackground, 0x1a2b3c);
@@ -246,8 +247,8 @@ TEST(ProjectOptions, SettingsByElementNameAreCheckedBeforeTheyChangeTheRecord)
 }
 
 // Files written before the added settings existed keep their old output:
-// orientation on (every browser honours it), today's formats and high-density
-// images off. Present elements without their attribute read the same way.
+// orientation on (every browser honours it), today's formats, high-density
+// images and fast decoding off. Present elements without their attribute read the same way.
 TEST(ProjectOptions, AddedSettingsMissingFromAFileKeepOldProjectsAsTheyWere)
 {
     test::TempDir dir;
@@ -258,20 +259,23 @@ TEST(ProjectOptions, AddedSettingsMissingFromAFileKeepOldProjectsAsTheyWere)
     EXPECT_EQ(old.todaysFormats, 0);
     EXPECT_EQ(old.pictureBackground, 0xffffff);
     EXPECT_EQ(old.highDensity, 0);
+    EXPECT_EQ(old.fastDecoding, 0);
 
     test::writeFile(dir / "bare.xml", "<ProjectOptions><ExifOrientation/><TodaysFormats/>"
-                                      "<PictureBackground/><HighDensity/></ProjectOptions>");
+                                      "<PictureBackground/><HighDensity/><FastDecoding/></ProjectOptions>");
     ProjectOptions bare;
     ASSERT_TRUE(bare.load(dir / "bare.xml"));
     EXPECT_EQ(bare.exifOrientation, 1);
     EXPECT_EQ(bare.todaysFormats, 0);
     EXPECT_EQ(bare.pictureBackground, 0xffffff);
     EXPECT_EQ(bare.highDensity, 0);
+    EXPECT_EQ(bare.fastDecoding, 0);
 
     ProjectOptions changed;
     changed.exifOrientation = 0;
     changed.pictureBackground = 0x000080;
     changed.highDensity = 0;
+    changed.fastDecoding = 0;
     ASSERT_TRUE(changed.save(dir / "p.xml"));
     ProjectOptions reread;
     ASSERT_TRUE(reread.load(dir / "p.xml"));
@@ -279,6 +283,7 @@ TEST(ProjectOptions, AddedSettingsMissingFromAFileKeepOldProjectsAsTheyWere)
     EXPECT_EQ(reread.todaysFormats, 1);
     EXPECT_EQ(reread.pictureBackground, 0x000080);
     EXPECT_EQ(reread.highDensity, 0);
+    EXPECT_EQ(reread.fastDecoding, 0);
 }
 
 // The album is published: its settings file must not carry the password.
