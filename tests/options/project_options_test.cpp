@@ -314,7 +314,7 @@ TEST(ProjectOptions, PasswordsMoveFromTheFileToTheUsersStore)
     reread.ftpPassword = "tab\there";
     reread.ftpAllowPlain = 1;
     ASSERT_TRUE(reread.save(dir / "ProjectOptions.xml"));
-    EXPECT_TRUE(test::readFile(dir / "ProjectOptions.xml").ends_with("\t<FTPAllowPlain n=\"1\"/>\n</ProjectOptions>\n"));
+    EXPECT_TRUE(test::readFile(dir / "ProjectOptions.xml").ends_with("\t<FTPAllowPlain n=\"1\"/>\n\t<FastDecoding n=\"1\"/>\n</ProjectOptions>\n"));
     EXPECT_EQ(lookupPassword({"FTP.example.org", 21, "you"}), "tab\there");
     EXPECT_EQ(lookupPassword({"ftp.example.org", 21, "me"}), "old secret");
     EXPECT_EQ(lookupPassword({"ftp.example.org", 2121, "me"}), std::nullopt);
