@@ -19,6 +19,14 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
+Names fileNames(const AlbumDirectory& directory)
+{
+    Names names;
+    for (const AlbumPicture& file : directory.files)
+        names.push_back(file.fileName);
+    return names;
+}
+
 // The smallest JPEG head a camera could write: SOI, then an APP1 Exif segment
 // whose IFD0 points to an Exif IFD holding only DateTimeOriginal.
 std::string jpegWithShotTime(const std::string& dateTime)
@@ -42,10 +50,7 @@ TEST(ShotTimeSorting, FilesWithoutAShotTimeComeFirstThenTheTimesInOrder)
     options.sortMethod = SortShotTime;
     std::unique_ptr<AlbumDirectory> root = scanDirectory(dir.path().string(), options);
     ASSERT_TRUE(root);
-    Names names;
-    for (const AlbumPicture& file : root->files)
-        names.push_back(file.fileName);
-    EXPECT_EQ(names, (Names{"b_noexif.jpg", "d_clip.avi", "c_early.jpg", "e_middle.jpg", "a_late.jpg"}));
+    EXPECT_EQ(fileNames(*root), (Names{"b_noexif.jpg", "d_clip.avi", "c_early.jpg", "e_middle.jpg", "a_late.jpg"}));
 
     // Found times are kept on the nodes; missing ones are not stored.
     const AlbumPicture& first = *root->files.first();
@@ -80,19 +85,13 @@ TEST(ShotTimeSorting, MoviesTakeTheirContainerCreationTimeWithTodaysFormats)
     options.sortMethod = SortShotTime;
     std::unique_ptr<AlbumDirectory> root = scanDirectory(dir.path().string(), options);
     ASSERT_TRUE(root);
-    Names names;
-    for (const AlbumPicture& file : root->files)
-        names.push_back(file.fileName);
-    EXPECT_EQ(names, (Names{"e_clip.avi", "b_early.jpg", "c_noon.mov", "d_noon.mp4", "a_late.jpg"}));
+    EXPECT_EQ(fileNames(*root), (Names{"e_clip.avi", "b_early.jpg", "c_noon.mov", "d_noon.mp4", "a_late.jpg"}));
 
     // Off: only the movies of old, without shot times.
     options.todaysFormats = 0;
     root = scanDirectory(dir.path().string(), options);
     ASSERT_TRUE(root);
-    names.clear();
-    for (const AlbumPicture& file : root->files)
-        names.push_back(file.fileName);
-    EXPECT_EQ(names, (Names{"e_clip.avi", "b_early.jpg", "a_late.jpg"}));
+    EXPECT_EQ(fileNames(*root), (Names{"e_clip.avi", "b_early.jpg", "a_late.jpg"}));
     unsetenv("TZ");
     tzset();
 }
