@@ -7,9 +7,9 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -299,7 +299,6 @@ private:
 
     void deliver(const Task& task, PictureOutcome outcome)
     {
-        generator_.account(outcome);
         if (outcome.unreadable && task.mosaic)
             task.mosaic->unreadable.push_back(task.cell);
         if (task.request.wanted) {
@@ -308,14 +307,15 @@ private:
             if (task.request.width2x > 0)
                 pasteCell(outcome.cell2x, task.mosaic->cells2x[cell], *task.mosaic->canvas2x);
         }
-        if (task.sequence == completed_) {
+        // Problems are counted in album order, whichever thread finished
+        // first, so every run names them the same way.
+        outcome.cell = Image();
+        outcome.cell2x = Image();
+        completedAhead_.emplace(task.sequence, std::move(outcome));
+        while (!completedAhead_.empty() && completedAhead_.begin()->first == completed_) {
+            generator_.account(completedAhead_.begin()->second);
+            completedAhead_.erase(completedAhead_.begin());
             ++completed_;
-            while (!completedAhead_.empty() && *completedAhead_.begin() == completed_) {
-                completedAhead_.erase(completedAhead_.begin());
-                ++completed_;
-            }
-        } else {
-            completedAhead_.insert(task.sequence);
         }
         finishReadyDirectories();
     }
@@ -361,7 +361,7 @@ private:
     // The walking thread's own records.
     std::uint64_t scheduled_ = 0;
     std::uint64_t completed_ = 0;  // pictures 0 to completed_ − 1 are done
-    std::set<std::uint64_t> completedAhead_;
+    std::map<std::uint64_t, PictureOutcome> completedAhead_;  // finished out of order
     std::size_t underWay_ = 0;
     std::deque<Finishing> finishings_;
 

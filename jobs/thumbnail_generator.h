@@ -93,8 +93,8 @@ public:
     // were refused, in album order.
     const std::vector<Problem>& writeProblems() const { return writeProblems_; }
     int failedWrites() const { return static_cast<int>(writeProblems_.size()); }
-    // Movies that gave no poster, each as its path and the reason, in the
-    // order they were finished.
+    // Movies that gave no poster, each as its path and the reason, in album
+    // order.
     const std::vector<std::string>& failedMovies() const { return failedMovies_; }
 
     // A directory thumbnail in the making: its canvas and the box of each
