@@ -1,7 +1,7 @@
 #pragma once
 
-// The separable filters' shared parts: resample.cpp chooses a filter, and
-// each of Box and Lanczos3 lives in its own file with its vector version.
+// The filters' shared parts: resample.cpp chooses a filter, and each of
+// Bilinear, Box and Lanczos3 lives in its own file with its vector version.
 
 #include <algorithm>
 #include <cstddef>
@@ -18,9 +18,9 @@
 #pragma STDC FP_CONTRACT OFF
 #endif
 
-// The colour rows of the Box and Lanczos3 horizontal passes have AVX2
-// versions, chosen at run time so that the build itself still runs on any
-// x86-64 processor.
+// The colour rows of Bilinear and of the Box and Lanczos3 horizontal passes
+// have AVX2 versions, chosen at run time so that the build itself still runs
+// on any x86-64 processor.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define QUORVANE_AVX2 1
 #include <immintrin.h>
@@ -67,8 +67,9 @@ private:
     std::uint32_t next_ = 0;
 };
 
-// Box (code 2) and Lanczos3 (code 3), for shrinking: target already has its
-// size; false when the source failed to give a row.
+// Bilinear (code 1), Box (code 2) and Lanczos3 (code 3): target already has
+// its size; false when the source failed to give a row.
+bool bilinearRows(RowSource& source, Image& target);
 bool boxRows(RowSource& source, Image& target);
 bool lanczosRows(RowSource& source, Image& target);
 
