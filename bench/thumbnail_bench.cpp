@@ -1,7 +1,7 @@
 // Times the thumbnail job on a folder of photos.
 //
 //   thumbnail_bench FOLDER [--runs N] [--threads N] [--reduce-filter CODE] [--decoding fast|exact]
-//                   [--high-density 0|1] [--compare] [--filters]
+//                   [--high-density 0|1] [--copy-source 0|1] [--compare] [--filters]
 //
 // The folder is scanned as an album root and the forced job runs with a new
 // project's settings (Box to shrink, Bilinear to enlarge, 640 × 480
@@ -13,7 +13,8 @@
 // same time (default: every hardware thread, or QUORVANE_THREADS);
 // --reduce-filter the shrinking filter (0 Point, 2 Box, 3 Lanczos3);
 // --decoding exact turns the project's fast decoding off, --high-density 0
-// its twice-size files.
+// its twice-size files, --copy-source 0 the copies of the photos into the
+// destination folder.
 // --compare also runs the job on one thread and checks that both runs wrote
 // the same bytes. --filters times each filter, fast and plain, on a
 // 12-megapixel picture.
@@ -53,6 +54,7 @@ struct JobSettings {
     int reduceFilter = -1;
     int fastDecoding = -1;
     int highDensity = -1;
+    int copySource = -1;
 };
 
 JobRun runJob(const fs::path& folder, const fs::path& output, unsigned threads, const JobSettings& settings)
@@ -72,6 +74,8 @@ JobRun runJob(const fs::path& folder, const fs::path& output, unsigned threads, 
         project.options->fastDecoding = settings.fastDecoding;
     if (settings.highDensity >= 0)
         project.options->highDensity = settings.highDensity;
+    if (settings.copySource >= 0)
+        project.options->copySource = settings.copySource;
     forEachDirectory(*project.root, [&run](AlbumDirectory& directory) {
         for (const AlbumPicture& file : directory.files)
             run.pictures += file.mediaKind == MediaPicture;
@@ -159,7 +163,7 @@ int main(int argc, char** argv)
 {
     if (argc < 2 || !fs::is_directory(argv[1])) {
         std::fprintf(stderr, "usage: %s FOLDER [--runs N] [--threads N] [--reduce-filter CODE] [--decoding fast|exact]\n"
-                     "       [--high-density 0|1] [--compare] [--filters]\n",
+                     "       [--high-density 0|1] [--copy-source 0|1] [--compare] [--filters]\n",
                      argv[0]);
         return 2;
     }
@@ -180,6 +184,8 @@ int main(int argc, char** argv)
             settings.fastDecoding = std::strcmp(argv[++i], "fast") == 0 ? 1 : 0;
         else if (option == "--high-density" && i + 1 < argc)
             settings.highDensity = std::atoi(argv[++i]) != 0;
+        else if (option == "--copy-source" && i + 1 < argc)
+            settings.copySource = std::atoi(argv[++i]) != 0;
         else if (option == "--compare")
             compare = true;
         else if (option == "--filters")
