@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The thumbnail figures of bench/README.md, measured side by side: ROUNDS
 # interleaved rounds (default 3) of the thumbnail job in fast and exact
-# decoding, the peer thumbnailer (when NODE_PATH finds sharp, see
-# peer/sharp_bench.js) and djpeg's full and 1/8-scale decodings, two at a
-# time. Each line gives pictures per second, the peak memory of the process
+# decoding (the peer's work: no twice-size files, no copies of the photos),
+# the peer thumbnailer (when NODE_PATH finds sharp, see peer/sharp_bench.js)
+# and djpeg's full, 1/2 and 1/8-scale decodings, two at a time. Each line gives pictures per second, the peak memory of the process
 # (of one djpeg process for djpeg) and its CPU time per picture, the fairer
 # figure when other work shares the processors: a program with more threads
 # than cores takes a larger share of a loaded machine. The machine's load
@@ -56,7 +56,7 @@ echo "load: $(uptime)"
 for round in $(seq "$rounds"); do
     echo "round $round"
     for decoding in fast exact; do
-        own "$decoding" "$bench" "$folder" --runs 1 --high-density 0 --decoding "$decoding"
+        own "$decoding" "$bench" "$folder" --runs 1 --high-density 0 --copy-source 0 --decoding "$decoding"
     done
     if node -e "require('sharp')" 2>/dev/null; then
         own "peer" node "$here/peer/sharp_bench.js" "$folder" --runs 1
@@ -64,6 +64,7 @@ for round in $(seq "$rounds"); do
     export -f djpeg_all
     export folder
     measure "  djpeg full decode, 2 processes" bash -c 'djpeg_all 1/1'
+    measure "  djpeg 1/2 decode, 2 processes" bash -c 'djpeg_all 1/2'
     measure "  djpeg 1/8 decode, 2 processes" bash -c 'djpeg_all 1/8'
 done
 echo "load: $(uptime)"
