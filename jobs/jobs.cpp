@@ -1,8 +1,10 @@
 #include "jobs/jobs.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <new>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "album/comments.h"
@@ -193,6 +195,12 @@ int runThumbnailJob(Project& project, bool force, StatusLog& log, JobHost& host,
                                          host.progress(done++, total);
                                      },
                                      threads);
+        // Directory thumbnails made since the settings were last saved may
+        // be kept: the settings in use are the file's.
+        std::error_code noTime;
+        const auto settingsTime = std::filesystem::last_write_time(project.optionsPath(), noTime);
+        if (!noTime && !project.optionsDamaged)
+            generator.keepCurrentDirectoryThumbnails(settingsTime);
         try {
             generator.generateAlbumImages(force, *project.root);
         } catch (const std::bad_alloc&) {

@@ -83,6 +83,17 @@ struct ThumbnailGenerator::SourceFacts {
         return time;
     }
 
+    // The newest of the source and the generated files judged current; none
+    // when the source's time could not be read.
+    std::optional<std::filesystem::file_time_type> newestInput()
+    {
+        if (!modifiedTime())
+            return std::nullopt;
+        return std::max(*time, newestGenerated);
+    }
+    void noteCurrent(std::filesystem::file_time_type made) { newestGenerated = std::max(newestGenerated, made); }
+    std::filesystem::file_time_type newestGenerated = std::filesystem::file_time_type::min();
+
     bool readSize()
     {
         if (!sizeRead) {
@@ -101,6 +112,7 @@ bool ThumbnailGenerator::stillCurrent(const std::string& generated, SourceFacts&
     const auto& sourceTime = source.modifiedTime();
     if (!made || (sourceTime && *sourceTime > *made))
         return false;
+    source.noteCurrent(*made);
     Size existing;
     if (!readJpegSize(generated, existing.width, existing.height))
         return false;
@@ -266,18 +278,26 @@ ThumbnailGenerator::PictureOutcome ThumbnailGenerator::makePictureImagesUnguarde
         outcome.unreadable = true;
         return outcome;
     }
-    if (cell.wanted && !makeCell(work, loaded, thumbnail, cell.fill, cell.width, cell.height, outcome.cell)) {
+    // Cells asked only from memory are made once either size was made.
+    const auto ordinaryCell = [&] {
+        outcome.hasCells = true;
+        if (makeCell(work, loaded, thumbnail, cell.fill, cell.width, cell.height, outcome.cell))
+            return true;
         unreadableThumbnail();
         outcome.unreadable = true;
+        return false;
+    };
+    if (cell.wanted && (!cell.onlyFromMemory || loaded) && !ordinaryCell())
         return outcome;
-    }
     Image twice;
     bool twiceLoaded = false;
     if (twiceSize && !makeSize(forced, picture, 2, twice, twiceLoaded, source, outcome)) {
         outcome.unreadable = true;
         return outcome;
     }
-    if (cell.wanted && cell.width2x > 0) {
+    if (cell.wanted && !outcome.hasCells && twiceLoaded && !ordinaryCell())
+        return outcome;
+    if (outcome.hasCells && cell.width2x > 0) {
         // The twice-size thumbnail where there is one, else the ordinary one
         // enlarged.
         const bool fromTwice = twiceSize && makeCell(twice, twiceLoaded, highDensityPath(thumbnail), cell.fill,
@@ -287,6 +307,8 @@ ThumbnailGenerator::PictureOutcome ThumbnailGenerator::makePictureImagesUnguarde
             makeCell(again, false, thumbnail, cell.fill, cell.width2x, cell.height2x, outcome.cell2x);
         }
     }
+    if (!loaded && !twiceLoaded)
+        outcome.newestInput = source.newestInput();
     return outcome;
 }
 

@@ -34,13 +34,6 @@ std::uint32_t nonNegative(int value)
     return static_cast<std::uint32_t>(std::max(value, 0));
 }
 
-void copyImage(const Image& from, Image& to)
-{
-    to.allocate(from.width, from.height, from.components);
-    if (!from.empty())
-        std::memcpy(to.pixels.get(), from.pixels.get(), from.byteSize());
-}
-
 }  // namespace
 
 std::string ThumbnailGenerator::highDensityPath(const std::string& path)
@@ -97,9 +90,9 @@ public:
     {
         std::vector<Level> levels;
         const auto enter = [&](const AlbumDirectory& directory, int depth) {
-            Level level{&directory, topMosaic, HighDensityNames(directory), true, 0, {}};
+            Level level{&directory, topMosaic, HighDensityNames(directory), openFolder(directory), 0, {}};
             if (depth > 0) {
-                level.finishing = startFinishing(levels.back(), directory);
+                level.finishing = startFinishing(levels.back(), directory, level.writable);
                 level.mosaic = level.finishing.plan.get();
             }
             entries(level);
@@ -113,8 +106,6 @@ public:
                 return;
             Level& parent = levels.back();
             finishing.after = scheduled_;
-            if (parent.writable)
-                finishing.path = generator_.directoryThumbnailPath(*parent.directory, directory);
             finishing.directory = &directory;
             finishing.parent = parent.mosaic;
             finishing.cell = parent.cell++;
@@ -193,27 +184,40 @@ private:
         Finishing finishing;  // below the walk's top only
     };
 
-    // A subdirectory's blank composites and their plan.
-    Finishing startFinishing(const Level& parent, const AlbumDirectory& subdirectory)
+    // A subdirectory's composites and their plan: blank canvases, or none
+    // yet when its thumbnail may be kept.
+    Finishing startFinishing(const Level& parent, const AlbumDirectory& subdirectory, bool writable)
     {
         Finishing finishing;
+        if (parent.writable)
+            finishing.path = generator_.directoryThumbnailPath(*parent.directory, subdirectory);
+        const bool twice = generator_.options_.highDensity && parent.twiceSizeNames.allowed(subdirectory);
+        FileTime made{};
+        const bool deferred =
+            !forced_ && writable && generator_.mayKeepDirectoryThumbnail(finishing.path, subdirectory, twice, made);
         finishing.canvas = std::make_unique<Image>();
-        generator_.makeComposite(*finishing.canvas);
-        if (generator_.options_.highDensity && parent.twiceSizeNames.allowed(subdirectory)) {
+        if (!deferred)
+            generator_.makeComposite(*finishing.canvas);
+        if (twice) {
             finishing.canvas2x = std::make_unique<Image>();
-            generator_.makeComposite(*finishing.canvas2x, 2);
+            if (!deferred)
+                generator_.makeComposite(*finishing.canvas2x, 2);
         }
         finishing.plan = std::make_unique<Mosaic>(
             generator_.planMosaic(subdirectory, *finishing.canvas, finishing.canvas2x.get()));
+        if (deferred) {
+            finishing.plan->deferred = true;
+            finishing.plan->made = made;
+            finishing.plan->filled.assign(finishing.plan->cells.size(), 0);
+        }
         return finishing;
     }
 
-    // One directory's own pictures and posters, each taking the next cell.
-    void entries(Level& level)
+    // Whether the directory's files may be written; its folder below the
+    // destination is made first.
+    bool openFolder(const AlbumDirectory& directory)
     {
-        const AlbumDirectory& directory = *level.directory;
-        const ProjectOptions& options = generator_.options_;
-        if (options.useDestPath) {
+        if (generator_.options_.useDestPath) {
             // Parents come first on the way down; creating any missing
             // parents also covers a destination folder whose own parent does
             // not exist.
@@ -223,7 +227,14 @@ private:
         // Nothing is written into a folder that leads out of the album: its
         // entries keep black cells, its subdirectories' thumbnails are not
         // made (they would go into it).
-        level.writable = generator_.outputFolderAllowed(directory);
+        return generator_.outputFolderAllowed(directory);
+    }
+
+    // One directory's own pictures and posters, each taking the next cell.
+    void entries(Level& level)
+    {
+        const AlbumDirectory& directory = *level.directory;
+        const ProjectOptions& options = generator_.options_;
         for (const AlbumPicture& entry : directory.files) {
             if (level.writable && options.useDestPath && options.copySource)
                 generator_.copySourcePicture(entry);
@@ -253,6 +264,7 @@ private:
         if (!mosaic || std::size_t(cell) >= mosaic->cells.size())
             return request;
         request.wanted = true;
+        request.onlyFromMemory = mosaic->deferred;
         request.fill = mosaic->fill;
         request.width = mosaic->cells[std::size_t(cell)].width;
         request.height = mosaic->cells[std::size_t(cell)].height;
@@ -301,7 +313,18 @@ private:
     {
         if (outcome.unreadable && task.mosaic)
             task.mosaic->unreadable.push_back(task.cell);
-        if (task.request.wanted) {
+        if (task.request.wanted && task.mosaic->deferred) {
+            // Anything made in memory, unreadable or newer than the kept
+            // thumbnail remakes it.
+            Mosaic& mosaic = *task.mosaic;
+            if (outcome.hasCells || outcome.unreadable || !outcome.newestInput || *outcome.newestInput > mosaic.made)
+                mosaic.changed = true;
+            if (outcome.hasCells) {
+                generator_.allocateCanvases(mosaic);
+                mosaic.filled[std::size_t(task.cell)] = 1;
+            }
+        }
+        if (task.request.wanted && (!task.mosaic->deferred || outcome.hasCells)) {
             const auto cell = std::size_t(task.cell);
             pasteCell(outcome.cell, task.mosaic->cells[cell], *task.mosaic->canvas);
             if (task.request.width2x > 0)
@@ -325,33 +348,42 @@ private:
         while (!finishings_.empty() && finishings_.front().after <= completed_) {
             Finishing finishing = std::move(finishings_.front());
             finishings_.pop_front();
-            generator_.skipUnreadable(*finishing.directory, *finishing.plan);
-            if (!finishing.path.empty()) {
-                writeJpeg(*finishing.canvas, finishing.path, generator_.writeProblems_);
-                if (finishing.canvas2x)
-                    writeJpeg(*finishing.canvas2x, highDensityPath(finishing.path), generator_.writeProblems_);
-            }
-            if (finishing.parent)
-                pasteIntoParent(finishing);
+            finishDirectory(finishing);
         }
     }
 
-    void pasteIntoParent(Finishing& finishing)
+    // Writes a directory thumbnail unless it is kept, and hands its
+    // composite to the parent's when that takes it now.
+    void finishDirectory(Finishing& finishing)
     {
-        const Mosaic& parent = *finishing.parent;
-        const CellRequest request = cellRequest(&parent, finishing.cell);
-        if (!request.wanted || finishing.canvas->empty())
+        Mosaic& plan = *finishing.plan;
+        // Looked at again: in an album made in place this run's own files
+        // went into its folder, and a picture's thumbnail may have taken its
+        // name.
+        FileTime again{};
+        if (plan.deferred && !plan.changed &&
+            (!generator_.mayKeepDirectoryThumbnail(finishing.path, *finishing.directory, finishing.canvas2x != nullptr,
+                                                   again) ||
+             again != plan.made))
+            plan.changed = true;
+        const bool kept = plan.deferred && !plan.changed;
+        Mosaic* parent = finishing.parent;
+        const bool cell = cellRequest(parent, finishing.cell).wanted;
+        if (kept && (!cell || parent->deferred)) {
+            // A parent that is remade after all reads it back from files.
+            if (cell && plan.made > parent->made)
+                parent->changed = true;
             return;
-        if (request.width2x > 0) {
-            // From the twice-size composite where there is one.
-            Image picture;
-            copyImage(finishing.canvas2x ? *finishing.canvas2x : *finishing.canvas, picture);
-            generator_.shapeCell(picture, request.fill, request.width2x, request.height2x);
-            pasteCell(picture, parent.cells2x[std::size_t(finishing.cell)], *parent.canvas2x);
         }
-        Image& canvas = *finishing.canvas;
-        generator_.shapeCell(canvas, request.fill, request.width, request.height);
-        pasteCell(canvas, parent.cells[std::size_t(finishing.cell)], *parent.canvas);
+        generator_.completeMosaic(*finishing.directory, plan);
+        generator_.skipUnreadable(*finishing.directory, plan);
+        if (!kept && !finishing.path.empty()) {
+            writeJpeg(*finishing.canvas, finishing.path, generator_.writeProblems_);
+            if (finishing.canvas2x)
+                writeJpeg(*finishing.canvas2x, highDensityPath(finishing.path), generator_.writeProblems_);
+        }
+        if (cell)
+            generator_.pasteComposite(*finishing.canvas, finishing.canvas2x.get(), *parent, finishing.cell);
     }
 
     ThumbnailGenerator& generator_;
@@ -434,7 +466,7 @@ int ThumbnailGenerator::cellCount() const
     return std::max(options_.nbDirThumbsX, 0) * std::max(options_.nbDirThumbsY, 0);
 }
 
-void ThumbnailGenerator::makeComposite(Image& composite, std::uint32_t scale) const
+void ThumbnailGenerator::compositeSize(std::uint32_t scale, std::uint32_t& width, std::uint32_t& height) const
 {
     // Cells sit at whole multiples of the cell size, so the canvas has one
     // spare black column per grid column and one spare row per grid row,
@@ -443,8 +475,15 @@ void ThumbnailGenerator::makeComposite(Image& composite, std::uint32_t scale) co
         const std::int64_t size = std::int64_t(std::max(cells, 0)) * (std::int64_t(scaled(cell, scale)) + 1) - 1;
         return static_cast<std::uint32_t>(std::max<std::int64_t>(size, 0));
     };
-    composite.allocate(side(options_.nbDirThumbsX, options_.thmDirImgWidth),
-                       side(options_.nbDirThumbsY, options_.thmDirImgHeight), 3);
+    width = side(options_.nbDirThumbsX, options_.thmDirImgWidth);
+    height = side(options_.nbDirThumbsY, options_.thmDirImgHeight);
+}
+
+void ThumbnailGenerator::makeComposite(Image& composite, std::uint32_t scale) const
+{
+    std::uint32_t width = 0, height = 0;
+    compositeSize(scale, width, height);
+    composite.allocate(width, height, 3);
     composite.fill(0);
 }
 
@@ -458,9 +497,16 @@ ThumbnailGenerator::Mosaic ThumbnailGenerator::planMosaic(const AlbumDirectory& 
     mosaic.canvas = &canvas;
     mosaic.canvas2x = canvas2x;
     mosaic.fill = options_.todaysFormats != 0;
-    mosaic.cells = cellsFor(entries, canvas, 1, mosaic.fill);
+    // A canvas not yet allocated will be of the composite size.
+    const auto plan = [&](const Image& image, std::uint32_t scale) {
+        std::uint32_t width = image.width, height = image.height;
+        if (image.empty())
+            compositeSize(scale, width, height);
+        return cellsFor(entries, width, height, scale, mosaic.fill);
+    };
+    mosaic.cells = plan(canvas, 1);
     if (canvas2x)
-        mosaic.cells2x = cellsFor(entries, *canvas2x, 2, mosaic.fill);
+        mosaic.cells2x = plan(*canvas2x, 2);
     return mosaic;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,12 +43,22 @@ public:
     explicit ThumbnailGenerator(const ProjectOptions& options, Progress progress = {},
                                 unsigned threads = 0);
 
+    using FileTime = std::filesystem::file_time_type;
+
     // The whole tree. A thumbnail or intermediate image is made when it is
     // missing, older than its source, unreadable or of another size than the
     // project's sizes give; forced remakes them all. Directory thumbnails are
-    // always remade. Nothing is written into a folder that a symbolic link
-    // leads out of the album (or the destination folder).
+    // remade too, unless keepCurrentDirectoryThumbnails was called. Nothing
+    // is written into a folder that a symbolic link leads out of the album
+    // (or the destination folder).
     void generateAlbumImages(bool forced, const AlbumDirectory& root);
+    // Lets an unforced run keep a directory thumbnail (and its twice-size
+    // file) that is of the composite size and at least as new as the
+    // settings (saved at settingsTime), its folder, and every entry that
+    // takes a cell: the picture or movie and its thumbnail files, or the
+    // subdirectory's own thumbnail, itself kept. A cell picture made in
+    // memory during the run, or one that cannot be read, always remakes it.
+    void keepCurrentDirectoryThumbnails(FileTime settingsTime) { settingsTime_ = settingsTime; }
     // One directory and everything below it; its pictures and subdirectories'
     // composites fill the cells of composite when one is given.
     void generateDirectoryImages(bool forced, const AlbumDirectory& directory, Image* composite);
@@ -72,6 +84,14 @@ public:
     // Where a directory's generated files go below the destination folder.
     std::string destinationDirectory(const AlbumDirectory& directory) const;
 
+    // Whether a subdirectory's thumbnail at path (beside it the twice-size
+    // one when twice) may be kept, as keepCurrentDirectoryThumbnails says, as
+    // far as can be told before its entries are made; made is set to the
+    // older file's time.
+    bool mayKeepDirectoryThumbnail(const std::string& path, const AlbumDirectory& directory, bool twice,
+                                   FileTime& made) const;
+    // The size makeComposite gives.
+    void compositeSize(std::uint32_t scale, std::uint32_t& width, std::uint32_t& height) const;
     // A black canvas of nbX × (cellW + 1) − 1 by nbY × (cellH + 1) − 1 pixels
     // (cells of scale times the size).
     void makeComposite(Image& composite, std::uint32_t scale = 1) const;
@@ -109,6 +129,13 @@ public:
         // The entries (numbered as the cells) whose picture could not be
         // decoded.
         std::vector<int> unreadable;
+        // A directory thumbnail that may be kept: its canvases are allocated
+        // only once a cell arrives from memory, and the cells that did not
+        // are read back from files if it is remade after all.
+        bool deferred = false;
+        bool changed = false;    // it must be remade
+        FileTime made{};         // when its existing files were written
+        std::vector<char> filled;  // cells pasted so far
     };
     // The cells of directory's thumbnail on canvas (and canvas2x, when given).
     Mosaic planMosaic(const AlbumDirectory& directory, Image& canvas, Image* canvas2x) const;
@@ -118,6 +145,14 @@ public:
     // so the next entry takes the cell instead of it staying black. A mosaic
     // whose pictures all decoded is left as it is.
     void skipUnreadable(const AlbumDirectory& directory, Mosaic& mosaic) const;
+    // For a deferred mosaic that is remade: allocates its canvases when no
+    // cell came from memory and fills the cells that are still empty from
+    // the entries' thumbnail files and the subdirectories' composites, made
+    // again from files the same way.
+    void completeMosaic(const AlbumDirectory& directory, Mosaic& mosaic) const;
+    // Fits (or fills) a subdirectory's composite into its cell of the
+    // parent's mosaic; canvas2x, when given, feeds the twice-size cell.
+    void pasteComposite(Image& canvas, const Image* canvas2x, Mosaic& parent, int cell) const;
     // The twice-size file beside a generated one ("thm_a@2x.jpg").
     static std::string highDensityPath(const std::string& path);
 
@@ -126,6 +161,9 @@ public:
     struct CellRequest {
         bool wanted = false;
         bool fill = false;
+        // Cells only when the picture is in memory anyway (made this run);
+        // otherwise the times of what they would be read from.
+        bool onlyFromMemory = false;
         std::uint32_t width = 0, height = 0;
         std::uint32_t width2x = 0, height2x = 0;  // 0: no twice-size cell
     };
@@ -138,6 +176,10 @@ public:
         Problem unreadableReason;
         std::vector<Problem> writeProblems;
         std::string movieFailure;  // a movie without a poster: its path and why
+        bool hasCells = false;
+        // The newest of the source and the generated files judged current,
+        // when nothing was made in memory and every time could be read.
+        std::optional<FileTime> newestInput;
     };
     // Makes one picture's intermediate image and thumbnail, their
     // twice-size files when twiceSize, and the cell pictures asked for.
@@ -186,7 +228,16 @@ private:
     // The first count cells of the project's grid, cells scale times the size.
     std::vector<MosaicCell> gridCells(int count, std::uint32_t scale) const;
     // The cells of a mosaic of that many entries on canvas.
-    std::vector<MosaicCell> cellsFor(int entries, const Image& canvas, std::uint32_t scale, bool fill) const;
+    std::vector<MosaicCell> cellsFor(int entries, std::uint32_t width, std::uint32_t height, std::uint32_t scale,
+                                     bool fill) const;
+    // Allocates a deferred mosaic's black canvases.
+    void allocateCanvases(Mosaic& mosaic) const;
+    // The cells of one picture or movie read back from its thumbnail files;
+    // false when the thumbnail cannot be read.
+    bool cellsFromFiles(const AlbumPicture& file, bool twiceSize, Mosaic& mosaic, std::size_t cell) const;
+    // A subdirectory's composites made again from files and pasted into its
+    // cell.
+    void compositeFromFiles(const AlbumDirectory& directory, bool twice, Mosaic& mosaic, int cell) const;
     static void pasteCell(const Image& picture, const MosaicCell& box, Image& composite);
     void account(const PictureOutcome& outcome);
     // loadFitted for a picture, the poster frame fitted the same way for a
@@ -202,6 +253,7 @@ private:
     // The folder every generated file must stay in when the album is made in
     // place (set by generateAlbumImages).
     std::string writeRoot_;
+    std::optional<FileTime> settingsTime_;
     std::vector<Problem> unreadable_;
     std::vector<Problem> writeProblems_;
     std::vector<std::string> failedMovies_;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -127,6 +130,105 @@ TEST(ThumbnailGeneration, SecondRunKeepsThumbnailsAndIntermediatesButRemakesDire
         EXPECT_FALSE(test::readFile(path) == sentinelOf(path)) << path;
     EXPECT_TRUE(looksLike(load(album.in(a, "thm_a1.jpg")), 32, 24, kRed));
     EXPECT_TRUE(looksLike(load(directoryThumbnail), 96, 24, kGreen));
+}
+
+// Twin albums, built alike: one keeps current directory thumbnails, the
+// other remakes them all as before, so what the first remakes must match it.
+TEST(ThumbnailGeneration, KeptDirectoryThumbnailsAreRemadeOnlyWhenACellChanges)
+{
+    struct Twin {
+        TestAlbum album;
+        AlbumDirectory* a = nullptr;
+        AlbumDirectory* b = nullptr;
+        AlbumDirectory* c = nullptr;
+    };
+    Twin twins[2];
+    for (Twin& twin : twins) {
+        ProjectOptions& options = twin.album.options;
+        options.useDestPath = 1;
+        options.highDensity = 1;
+        options.todaysFormats = 1;
+        useGrid(options, 40, 30, 2, 2);
+        options.thumbWidth = 40;
+        options.thumbHeight = 30;
+        twin.a = &twin.album.addDirectory(*twin.album.root, "A");
+        twin.c = &twin.album.addDirectory(*twin.album.root, "C");
+        twin.b = &twin.album.addDirectory(*twin.a, "B");
+        twin.album.addPicture(*twin.a, "a1.jpg", solid(64, 48, kRed));
+        twin.album.addPicture(*twin.b, "b1.jpg", solid(64, 48, kGreen));
+        twin.album.addPicture(*twin.b, "b2.jpg", solid(48, 64, kYellow));
+        // Four take C's cells; the fifth, unreadable, takes none.
+        for (const char* name : {"c1.jpg", "c2.jpg", "c3.jpg", "c4.jpg"})
+            twin.album.addPicture(*twin.c, name, solid(64, 48, kMagenta));
+        twin.album.addPicture(*twin.c, "broken.jpg", "not a picture");
+    }
+    const auto settingsSaved = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    const auto run = [&] {
+        ThumbnailGenerator keeping(twins[0].album.options, {}, 2);
+        keeping.keepCurrentDirectoryThumbnails(settingsSaved);
+        keeping.generateAlbumImages(false, *twins[0].album.root);
+        // Still said every run, although C's thumbnail is kept.
+        EXPECT_EQ(keeping.failedPictures(), 1);
+        EXPECT_EQ(generateAlbumImages(*twins[1].album.root, twins[1].album.options, false, {}, 2), 1);
+    };
+    const std::vector<std::string> names = {"thm_dir_A.jpg", "thm_dir_A@2x.jpg", "A/thm_dir_B.jpg",
+                                            "A/thm_dir_B@2x.jpg", "thm_dir_C.jpg"};
+    const auto inodes = [&] {
+        std::vector<ino_t> numbers;
+        for (const std::string& name : names) {
+            struct stat status {};
+            EXPECT_EQ(::stat(twins[0].album.out(name).c_str(), &status), 0) << name;
+            numbers.push_back(status.st_ino);
+        }
+        return numbers;
+    };
+    // Replaced (a new file) and as the twin made it, or left alone.
+    const auto expectRemade = [&](const std::vector<ino_t>& before, std::size_t count) {
+        const std::vector<ino_t> after = inodes();
+        for (std::size_t n = 0; n < names.size(); ++n) {
+            EXPECT_EQ(after[n] != before[n], n < count) << names[n];
+            if (n < count) {
+                EXPECT_TRUE(test::readFile(twins[0].album.out(names[n])) ==
+                            test::readFile(twins[1].album.out(names[n])))
+                    << names[n];
+            }
+        }
+    };
+    run();
+    std::vector<ino_t> before = inodes();
+    run();
+    expectRemade(before, 0);
+
+    // A picture replaced under its name: its folder and the one above.
+    before = inodes();
+    for (Twin& twin : twins) {
+        const fs::path b1 = twin.album.in(*twin.b, "b1.jpg");
+        ASSERT_TRUE(solid(64, 48, kBlue).saveJpeg(b1.string()));
+        fs::last_write_time(b1, fs::file_time_type::clock::now() + std::chrono::seconds(5));
+    }
+    run();
+    expectRemade(before, 4);
+    EXPECT_TRUE(looksLike(load(twins[0].album.out("A/thm_dir_B.jpg")), 20, 15, kBlue));
+
+    // A picture added.
+    before = inodes();
+    for (Twin& twin : twins)
+        twin.album.addPicture(*twin.b, "b3.jpg", solid(64, 48, kWhite));
+    run();
+    expectRemade(before, 4);
+
+    // A picture removed: only its folder's time tells (the others' files
+    // are older than the directory thumbnail), set ahead as a later removal
+    // would.
+    before = inodes();
+    for (Twin& twin : twins) {
+        fs::remove(twin.album.in(*twin.b, "b1.jpg"));
+        twin.b->files.remove(twin.b->files.first());
+        fs::last_write_time(twin.b->fullPath, fs::file_time_type::clock::now() + std::chrono::seconds(10));
+    }
+    run();
+    expectRemade(before, 4);
+    EXPECT_TRUE(looksLike(load(twins[0].album.out("A/thm_dir_B.jpg")), 20, 15, kYellow));
 }
 
 TEST(ThumbnailGeneration, ThumbnailIsTheShrunkIntermediateNotTheShrunkSource)
