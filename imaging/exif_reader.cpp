@@ -380,10 +380,14 @@ constexpr int kBlockSize = 102400;
 class HeadReader {
 public:
     explicit HeadReader(BlockSource source) : source_(std::move(source)) {}
+    // Bytes already in memory are read where they are.
+    HeadReader(const unsigned char* data, std::size_t size) : direct_(data), directSize_(size) {}
 
     // Makes [position, position + count) available; false when the source ends first.
     bool ensure(std::uint64_t position, std::size_t count)
     {
+        if (direct_)
+            return position <= directSize_ && count <= directSize_ - position;
         while (base_ + static_cast<std::uint64_t>(buffer_.length()) < position + count) {
             dropBefore(position);
             if (!readBlock())
@@ -394,6 +398,8 @@ public:
     // Only valid for bytes made available by the last successful ensure().
     const unsigned char* at(std::uint64_t position)
     {
+        if (direct_)
+            return direct_ + position;
         return reinterpret_cast<const unsigned char*>(buffer_.data()) + (position - base_);
     }
 
@@ -425,6 +431,8 @@ private:
     ChunkBuffer buffer_{kBlockSize};
     std::unique_ptr<char[]> block_;
     std::uint64_t base_ = 0;  // source position of the buffer's first byte
+    const unsigned char* direct_ = nullptr;
+    std::uint64_t directSize_ = 0;
 };
 
 void scanForExif(HeadReader& reader, const ExifVisitor& visitor)
@@ -525,14 +533,7 @@ void readExif(const std::filesystem::path& path, const ExifVisitor& visitor)
 
 void readExifFromBytes(const unsigned char* data, std::size_t size, const ExifVisitor& visitor)
 {
-    std::size_t offset = 0;
-    HeadReader reader([&](char* into, std::size_t capacity) {
-        const std::size_t step = std::min(capacity, size - offset);
-        if (step > 0)
-            std::memcpy(into, data + offset, step);
-        offset += step;
-        return step;
-    });
+    HeadReader reader(data, data ? size : 0);
     scanForExif(reader, visitor);
 }
 

@@ -234,8 +234,11 @@ bool encodeJpeg(std::FILE* file, const Image& image)
     return true;
 }
 
-// The header only, on an open file; holds nothing with a destructor.
-bool readHeaderSize(std::FILE* file, std::uint32_t& width, std::uint32_t& height)
+// The header only, from an open file or from bytes in memory (a source
+// that runs out ends in an inserted end marker, so the header fails); holds
+// nothing with a destructor.
+bool readHeaderSize(std::FILE* file, const unsigned char* data, std::size_t size, std::uint32_t& width,
+                    std::uint32_t& height)
 {
     jpeg_decompress_struct codec;
     std::memset(&codec, 0, sizeof codec);
@@ -246,7 +249,10 @@ bool readHeaderSize(std::FILE* file, std::uint32_t& width, std::uint32_t& height
         return false;
     }
     jpeg_create_decompress(&codec);
-    jpeg_stdio_src(&codec, file);
+    if (file)
+        jpeg_stdio_src(&codec, file);
+    else
+        jpeg_mem_src(&codec, data, static_cast<unsigned long>(size));
     jpeg_read_header(&codec, TRUE);
     width = codec.image_width;
     height = codec.image_height;
@@ -259,7 +265,13 @@ bool readHeaderSize(std::FILE* file, std::uint32_t& width, std::uint32_t& height
 bool readJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& height)
 {
     FileHandle file = openFile(path, "rb");
-    return file && readHeaderSize(file.get(), width, height);
+    return file && readHeaderSize(file.get(), nullptr, 0, width, height);
+}
+
+bool readJpegSizeFromBytes(const unsigned char* data, std::size_t size, std::uint32_t& width,
+                           std::uint32_t& height)
+{
+    return data && size > 0 && readHeaderSize(nullptr, data, size, width, height);
 }
 
 std::uint64_t decodePixelLimit()

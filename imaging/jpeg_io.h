@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -23,6 +24,10 @@ std::uint64_t decodePixelLimit();
 // The size a JPEG file's header announces, read without decoding; false
 // when the file cannot be opened or has no readable header.
 bool readJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& height);
+// The same from the first bytes of a file: false as well when the header
+// does not end within them (then the file must be asked).
+bool readJpegSizeFromBytes(const unsigned char* data, std::size_t size, std::uint32_t& width,
+                           std::uint32_t& height);
 
 // Decodes a whole JPEG file at full resolution. Grey files give 1
 // component, colour files 3 (R, G, B); CMYK and YCCK files are converted to

@@ -68,17 +68,50 @@ bool readPictureSize(const std::string& path, std::uint32_t& width, std::uint32_
     }
 }
 
+namespace {
+
+// The first Orientation found is the main picture's (IFD0), not its
+// preview's.
+ExifVisitor orientationVisitor(int& orientation)
+{
+    return [&orientation](const ExifValue& value) {
+        if (value.tag == kOrientationTag && orientation == 0)
+            orientation = static_cast<int>(value.integer);
+    };
+}
+
+int normalised(int orientation)
+{
+    return orientation >= 1 && orientation <= 8 ? orientation : 1;
+}
+
+}  // namespace
+
 int pictureOrientation(const std::string& path)
 {
     if (formatOfPath(path) == PictureFormat::Heif)
         return 1;
     int orientation = 0;
-    readExif(path, [&orientation](const ExifValue& value) {
-        // The first one found is the main picture's (IFD0), not its preview's.
-        if (value.tag == kOrientationTag && orientation == 0)
-            orientation = static_cast<int>(value.integer);
-    });
-    return orientation >= 1 && orientation <= 8 ? orientation : 1;
+    readExif(path, orientationVisitor(orientation));
+    return normalised(orientation);
+}
+
+PictureFacts pictureFactsFromHead(const std::string& path, const unsigned char* head, std::size_t size, bool whole,
+                                  bool orientation)
+{
+    PictureFacts facts;
+    if (isTodaysFormat(formatOfPath(path)))
+        return facts;
+    facts.sized = readJpegSizeFromBytes(head, size, facts.width, facts.height);
+    // A header that ends within the bytes holds every marker the Exif scan
+    // looks at (it stops at the first APP1 or the start of the picture data).
+    facts.known = facts.sized || whole;
+    if (facts.sized && orientation) {
+        int found = 0;
+        readExifFromBytes(head, size, orientationVisitor(found));
+        facts.orientation = normalised(found);
+    }
+    return facts;
 }
 
 std::vector<unsigned char> readTodaysExifBlock(const std::string& path)

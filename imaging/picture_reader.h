@@ -27,6 +27,20 @@ bool readPictureSize(const std::string& path, std::uint32_t& width, std::uint32_
 // without one.
 int pictureOrientation(const std::string& path);
 
+// readPictureSize and pictureOrientation (when orientation is asked for)
+// from the first bytes of the picture's file, whole when that is all of it,
+// so the file is opened once. Known false when they cannot be told from
+// those bytes: a format other than JPEG, or a header that does not end
+// within them.
+struct PictureFacts {
+    bool known = false;
+    bool sized = false;
+    std::uint32_t width = 0, height = 0;
+    int orientation = 1;
+};
+PictureFacts pictureFactsFromHead(const std::string& path, const unsigned char* head, std::size_t size, bool whole,
+                                  bool orientation);
+
 // The rows of a picture for a filter: a JPEG file is decoded a few rows at a
 // time as the filter asks for them, other formats are decoded whole first.
 class PictureReader final : public RowSource {

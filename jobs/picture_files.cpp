@@ -1,7 +1,12 @@
 #include "jobs/thumbnail_generator.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -9,6 +14,7 @@
 #include <optional>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "album/generated_names.h"
 #include "foundation/safe_files.h"
@@ -26,6 +32,12 @@ namespace quorvane {
 namespace {
 
 constexpr std::size_t kCopyBlockSize = 102400;
+// What is read of a generated file to judge it: this program's own JPEG
+// headers end within the first kilobyte.
+constexpr std::size_t kGeneratedHead = 4096;
+// What is read of a source picture: enough for the Exif block of most
+// cameras ahead of the picture data, and all of a small picture.
+constexpr std::size_t kSourceHead = 65536;
 
 std::optional<std::filesystem::file_time_type> modified(const std::string& path)
 {
@@ -34,6 +46,45 @@ std::optional<std::filesystem::file_time_type> modified(const std::string& path)
     if (error)
         return std::nullopt;
     return time;
+}
+
+// A file's time and first bytes, through one open: a staleness check of a
+// big album is mostly system calls. False when it cannot be opened or is
+// not a regular file.
+struct FileHead {
+    std::filesystem::file_time_type time;
+    std::vector<unsigned char> bytes;
+    bool whole = false;  // bytes holds the whole file
+};
+
+bool readHead(const std::string& path, std::size_t most, FileHead& head)
+{
+    // Never waits on a named pipe planted under a generated file's name.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat status {};
+    bool read = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    if (read) {
+        using namespace std::chrono;
+        head.time = file_clock::from_sys(sys_time<nanoseconds>(seconds(status.st_mtim.tv_sec) +
+                                                              nanoseconds(status.st_mtim.tv_nsec)));
+        const std::size_t wanted = std::min<std::uint64_t>(most, std::uint64_t(std::max<off_t>(status.st_size, 0)));
+        head.bytes.resize(wanted);
+        std::size_t got = 0;
+        while (got < wanted) {
+            const ssize_t count = ::read(fd, head.bytes.data() + got, wanted - got);
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count <= 0)
+                break;
+            got += std::size_t(count);
+        }
+        head.bytes.resize(got);
+        head.whole = got == std::uint64_t(status.st_size);
+    }
+    ::close(fd);
+    return read;
 }
 
 // The system's words for errno (safe on the worker threads), or what is
@@ -74,11 +125,16 @@ struct ThumbnailGenerator::SourceFacts {
     std::uint32_t width = 0, height = 0;  // as stored, before any turn
     int orientation = 1;
 
+    // The time and the first bytes through one open, the size and the Exif
+    // turn read from those bytes when they tell.
     const std::optional<std::filesystem::file_time_type>& modifiedTime()
     {
         if (!timeRead) {
             timeRead = true;
-            time = modified(path);
+            if (readHead(path, kSourceHead, head))
+                time = head.time;
+            else
+                time = modified(path);
         }
         return time;
     }
@@ -98,23 +154,40 @@ struct ThumbnailGenerator::SourceFacts {
     {
         if (!sizeRead) {
             sizeRead = true;
-            sizeKnown = readPictureSize(path, width, height);
-            orientation = sizeKnown && exifOrientation ? pictureOrientation(path) : 1;
+            modifiedTime();
+            const PictureFacts facts =
+                pictureFactsFromHead(path, head.bytes.data(), head.bytes.size(), head.whole, exifOrientation);
+            if (facts.known) {
+                sizeKnown = facts.sized;
+                width = facts.width;
+                height = facts.height;
+                orientation = facts.orientation;
+            } else {
+                sizeKnown = readPictureSize(path, width, height);
+                orientation = sizeKnown && exifOrientation ? pictureOrientation(path) : 1;
+            }
+            head = {};
         }
         return sizeKnown;
     }
+
+private:
+    FileHead head;
 };
 
 bool ThumbnailGenerator::stillCurrent(const std::string& generated, SourceFacts& source, std::uint32_t boxWidth,
                                       std::uint32_t boxHeight, const std::uint32_t* intermediateBox) const
 {
-    const auto made = modified(generated);
-    const auto& sourceTime = source.modifiedTime();
-    if (!made || (sourceTime && *sourceTime > *made))
+    FileHead head;
+    if (!readHead(generated, kGeneratedHead, head))
         return false;
-    source.noteCurrent(*made);
+    const auto& sourceTime = source.modifiedTime();
+    if (sourceTime && *sourceTime > head.time)
+        return false;
+    source.noteCurrent(head.time);
     Size existing;
-    if (!readJpegSize(generated, existing.width, existing.height))
+    if (!readJpegSizeFromBytes(head.bytes.data(), head.bytes.size(), existing.width, existing.height) &&
+        (head.whole || !readJpegSize(generated, existing.width, existing.height)))
         return false;
     // A source whose size cannot be read without decoding is judged by its
     // date alone.

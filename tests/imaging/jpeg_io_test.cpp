@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <string>
 
+#include "imaging/image.h"
+#include "imaging/picture_reader.h"
 #include "support/test_support.h"
+#include "tests/support/exif_builder.h"
 
 namespace quorvane {
 namespace {
@@ -268,6 +271,51 @@ TEST(JpegCorpus, AdobeCmykLoadsAsTheColoursOfItsRgbOriginal)
     for (std::size_t i = 0; i < rgb.byteSize(); ++i)
         negative.pixels[i] = static_cast<std::uint8_t>(255 - rgb.pixels[i]);
     EXPECT_GT(meanDifference(cmyk, negative), 80.0);
+}
+
+// The staleness check reads a picture's first 64 KiB: what it learns from
+// them must be what reading the whole file gives, or nothing.
+TEST(PictureFacts, FromTheFirstBytesAsFromTheFileOrNotAtAll)
+{
+    TempDir dir;
+    Image image;
+    image.allocate(40, 30, 3);
+    image.fill(0x336699);
+    const std::filesystem::path plain = dir.path() / "plain.jpg";
+    ASSERT_TRUE(image.saveJpeg(plain.string()));
+    test::ExifBuilder exif(false);
+    exif.shortValue(0x0112, 6);
+    const std::string turned = test::withExifSegment(test::readFile(plain), exif.payload());
+    // Two 40 KB segments after the Exif block push the frame header past
+    // what is read.
+    const std::size_t afterExif = turned.size() - test::readFile(plain).size() + 2;
+    const std::string filler = test::segment(0xE2, std::string(40000, 'x'));
+    const std::string padded = turned.substr(0, afterExif) + filler + filler + turned.substr(afterExif);
+    const auto facts = [](const std::string& name, const std::string& bytes, std::size_t most) {
+        const std::size_t size = std::min(bytes.size(), most);
+        return pictureFactsFromHead(name, reinterpret_cast<const unsigned char*>(bytes.data()), size,
+                                    size == bytes.size(), true);
+    };
+    for (const std::string* bytes : {&turned, &padded}) {
+        const std::filesystem::path path = dir.path() / "turned.jpg";
+        test::writeFile(path, *bytes);
+        std::uint32_t width = 0, height = 0;
+        ASSERT_TRUE(readPictureSize(path.string(), width, height));
+        ASSERT_EQ(pictureOrientation(path.string()), 6);
+        const PictureFacts whole = facts("turned.jpg", *bytes, bytes->size());
+        EXPECT_TRUE(whole.known && whole.sized);
+        EXPECT_EQ(whole.width, width);
+        EXPECT_EQ(whole.height, height);
+        EXPECT_EQ(whole.orientation, 6);
+        EXPECT_EQ(facts("turned.jpg", *bytes, 65536).known, bytes == &turned);
+    }
+    EXPECT_EQ(facts("turned.jpg", turned, 65536).width, 40u);
+    // Not a picture, all of it read: known to have no size, as from the file.
+    const PictureFacts junk = facts("junk.jpg", "not a picture", 65536);
+    EXPECT_TRUE(junk.known);
+    EXPECT_FALSE(junk.sized);
+    // Other formats are left to their own readers.
+    EXPECT_FALSE(facts("turned.png", turned, 65536).known);
 }
 
 }  // namespace
