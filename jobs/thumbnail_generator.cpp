@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +28,7 @@ namespace quorvane {
 namespace {
 
 constexpr unsigned kMostThreads = 256;
+constexpr unsigned kQueuedPerWorker = 16;
 
 // Sizes from a hand-edited settings file may be negative: treat them as 0.
 std::uint32_t nonNegative(int value)
@@ -57,13 +59,16 @@ unsigned defaultThumbnailThreads()
 // One run over a tree. The calling thread walks the album in order, hands
 // the pictures to the workers, pastes the cells they send back and writes
 // each directory thumbnail once every picture before it in album order is
-// done. At most twice as many pictures as there are workers are under way,
-// and as many directory thumbnails wait for theirs, so memory stays at one
+// done. Each worker makes one picture at a time, a few dozen more wait in
+// the queue (a picture whose files are current takes less time than handing
+// it over, so they go and come back in batches), and twice as many directory
+// thumbnails as there are workers wait for theirs, so memory stays at one
 // picture in the making per worker.
 class ThumbnailGenerator::Walk {
 public:
     Walk(ThumbnailGenerator& generator, bool forced, unsigned workers)
-        : generator_(generator), forced_(forced), limit_(std::size_t(2) * workers)
+        : generator_(generator), forced_(forced), limit_(std::size_t(2) * workers),
+          queueLimit_(std::size_t(kQueuedPerWorker) * workers)
     {
         for (unsigned w = 0; w < workers; ++w)
             workers_.emplace_back([this] { work(); });
@@ -112,7 +117,7 @@ public:
             finishings_.push_back(std::move(finishing));
             finishReadyDirectories();
             while (finishings_.size() > limit_)
-                collectOne();
+                collect(1);
         };
         walkDirectories(top, {enter, leave});
     }
@@ -126,8 +131,8 @@ public:
             deliver(task, generator_.makePictureImages(forced_, entry, task.request, twiceSize));
             return;
         }
-        while (underWay_ >= limit_)
-            collectOne();
+        if (underWay_ >= queueLimit_)
+            collect(queueLimit_ / 2);
         {
             const std::lock_guard lock(mutex_);
             tasks_.push_back(task);
@@ -140,7 +145,7 @@ public:
     void finish()
     {
         while (underWay_ > 0)
-            collectOne();
+            collect(1);
         finishReadyDirectories();
     }
 
@@ -290,23 +295,32 @@ private:
             }
             PictureOutcome outcome =
                 generator_.makePictureImages(forced_, *task.picture, task.request, task.twiceSize);
+            bool enough = false;
             {
                 const std::lock_guard lock(mutex_);
                 done_.push_back({task, std::move(outcome)});
+                enough = done_.size() >= wanted_;
             }
-            doneReady_.notify_one();
+            if (enough)
+                doneReady_.notify_one();
         }
     }
 
-    void collectOne()
+    // Waits for at least `least` pictures (or all under way) to be done and
+    // delivers every one that is.
+    void collect(std::size_t least)
     {
-        std::unique_lock lock(mutex_);
-        doneReady_.wait(lock, [this] { return !done_.empty(); });
-        Done done = std::move(done_.front());
-        done_.pop_front();
-        lock.unlock();
-        --underWay_;
-        deliver(done.task, std::move(done.outcome));
+        std::deque<Done> ready;
+        {
+            std::unique_lock lock(mutex_);
+            wanted_ = std::min(least, underWay_);
+            doneReady_.wait(lock, [this] { return done_.size() >= wanted_; });
+            wanted_ = SIZE_MAX;
+            ready.swap(done_);
+        }
+        underWay_ -= ready.size();
+        for (Done& done : ready)
+            deliver(done.task, std::move(done.outcome));
     }
 
     void deliver(const Task& task, PictureOutcome outcome)
@@ -389,6 +403,7 @@ private:
     ThumbnailGenerator& generator_;
     const bool forced_;
     const std::size_t limit_;
+    const std::size_t queueLimit_;
 
     // The walking thread's own records.
     std::uint64_t scheduled_ = 0;
@@ -403,6 +418,7 @@ private:
     std::condition_variable doneReady_;
     std::deque<Task> tasks_;
     std::deque<Done> done_;
+    std::size_t wanted_ = SIZE_MAX;  // done pictures that wake the walking thread
     bool closing_ = false;
     std::vector<std::thread> workers_;
 };
