@@ -13,13 +13,18 @@ namespace quorvane {
 
 StdioFile createFreshFile(const std::filesystem::path& path, mode_t mode)
 {
+    return createFreshFileAt(AT_FDCWD, path.c_str(), mode);
+}
+
+StdioFile createFreshFileAt(int folderFd, const char* name, mode_t mode)
+{
     // Only a file or a link is replaced; a folder, a device or a pipe at the
     // name is left alone and the exclusive open below then fails.
     struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) &&
-        ::unlink(path.c_str()) != 0)
+    if (::fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) && ::unlinkat(folderFd, name, 0) != 0)
         return nullptr;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    const int fd = ::openat(folderFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0)
         return nullptr;
     std::FILE* file = ::fdopen(fd, "wb");

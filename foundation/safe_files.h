@@ -25,6 +25,10 @@ using StdioFile = FileHandle;
 // fail. The file is created with mode (before the umask). None on failure,
 // with errno telling why.
 StdioFile createFreshFile(const std::filesystem::path& path, mode_t mode = 0666);
+// The same for a name inside the folder open as folderFd (AT_FDCWD: the
+// current folder), so a run writing many files into one folder looks the
+// folder up once.
+StdioFile createFreshFileAt(int folderFd, const char* name, mode_t mode = 0666);
 
 // Closes the file and reports whether every byte buffered reached the disk
 // (a full disk often shows only here); errno tells why not.

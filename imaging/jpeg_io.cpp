@@ -235,10 +235,12 @@ bool encodeJpeg(std::FILE* file, const Image& image)
 }
 
 // The header only, from an open file or from bytes in memory (a source
-// that runs out ends in an inserted end marker, so the header fails); holds
-// nothing with a destructor.
-bool readHeaderSize(std::FILE* file, const unsigned char* data, std::size_t size, std::uint32_t& width,
-                    std::uint32_t& height)
+// that runs out ends in an inserted end marker, so the header fails), and
+// whether startDecoding would take the file: its pixel count within
+// maxPixels and its output layout one handled. Holds nothing with a
+// destructor.
+bool readHeaderSize(std::FILE* file, const unsigned char* data, std::size_t size, std::uint64_t maxPixels,
+                    std::uint32_t& width, std::uint32_t& height, bool& decodable)
 {
     jpeg_decompress_struct codec;
     std::memset(&codec, 0, sizeof codec);
@@ -254,6 +256,10 @@ bool readHeaderSize(std::FILE* file, const unsigned char* data, std::size_t size
     else
         jpeg_mem_src(&codec, data, static_cast<unsigned long>(size));
     jpeg_read_header(&codec, TRUE);
+    jpeg_calc_output_dimensions(&codec);
+    const bool cmyk = codec.out_color_space == JCS_CMYK && codec.output_components == 4;
+    decodable = std::uint64_t(codec.image_width) * codec.image_height <= maxPixels &&
+                (cmyk || codec.output_components == 1 || codec.output_components == 3);
     width = codec.image_width;
     height = codec.image_height;
     jpeg_destroy_decompress(&codec);
@@ -262,16 +268,26 @@ bool readHeaderSize(std::FILE* file, const unsigned char* data, std::size_t size
 
 }  // namespace
 
+bool readDecodableJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& height)
+{
+    FileHandle file = openFile(path, "rb");
+    bool decodable = false;
+    return file && readHeaderSize(file.get(), nullptr, 0, decodePixelLimit(), width, height, decodable) &&
+           decodable;
+}
+
 bool readJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& height)
 {
     FileHandle file = openFile(path, "rb");
-    return file && readHeaderSize(file.get(), nullptr, 0, width, height);
+    bool decodable = false;
+    return file && readHeaderSize(file.get(), nullptr, 0, UINT64_MAX, width, height, decodable);
 }
 
 bool readJpegSizeFromBytes(const unsigned char* data, std::size_t size, std::uint32_t& width,
                            std::uint32_t& height)
 {
-    return data && size > 0 && readHeaderSize(nullptr, data, size, width, height);
+    bool decodable = false;
+    return data && size > 0 && readHeaderSize(nullptr, data, size, UINT64_MAX, width, height, decodable);
 }
 
 std::uint64_t decodePixelLimit()

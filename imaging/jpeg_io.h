@@ -29,6 +29,12 @@ bool readJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& 
 bool readJpegSizeFromBytes(const unsigned char* data, std::size_t size, std::uint32_t& width,
                            std::uint32_t& height);
 
+// The size a full-scale JpegRowReader::open gives, read from the header alone
+// (no decoding set up); false where that open would refuse the file from its
+// header: unreadable, more than decodePixelLimit() pixels, or a layout of
+// components other than grey, colour or CMYK.
+bool readDecodableJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& height);
+
 // Decodes a whole JPEG file at full resolution. Grey files give 1
 // component, colour files 3 (R, G, B); CMYK and YCCK files are converted to
 // RGB, Adobe's inverted CMYK included. Damaged but decodable data loads as far

@@ -9,6 +9,7 @@
 #include "album/tree_walk.h"
 #include "jobs/jobs.h"
 #include "jobs/publish_records.h"
+#include "script/page_output.h"
 #include "script/skins.h"
 
 namespace quorvane {
@@ -39,7 +40,7 @@ void defineDirectoryVariables(ScriptContext& context, const ProjectOptions& opti
 // A page the skin left open is closed here, and its last bytes checked.
 bool finishOutput(ScriptContext& context)
 {
-    if (!context.outputFile || closeChecked(context.outputFile))
+    if ((!context.outputFile && !context.pendingPage) || closePage(context))
         return true;
     context.errorText.appendFormat("Can't write file <%s>: %s", context.outputPath.c_str(), std::strerror(errno));
     context.errorText.append("", 1);

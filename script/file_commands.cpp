@@ -9,6 +9,7 @@
 #include "album/album_tree.h"
 #include "foundation/file_handle.h"
 #include "options/project_options.h"
+#include "script/page_output.h"
 #include "script/script_context.h"
 #include "script/substitution.h"
 
@@ -63,14 +64,6 @@ bool nameCannotExistHere(int error)
     return error == ENAMETOOLONG || error == EILSEQ || error == EINVAL;
 }
 
-// The folder every file of the run must stay in once links are resolved.
-std::filesystem::path writeRoot(const ScriptContext& context)
-{
-    if (context.options && context.options->useDestPath)
-        return context.options->outputFolder;
-    return context.albumRoot.empty() ? std::string(".") : context.albumRoot;
-}
-
 // Records a failure of a file command in the context's errorText: the
 // message naming the file and the line, then the reason, each ended by a NUL.
 void describeFailure(ScriptContext& context, const char* what, const std::filesystem::path& path, int line,
@@ -80,19 +73,6 @@ void describeFailure(ScriptContext& context, const char* what, const std::filesy
     context.errorText.append("", 1);
     context.errorText.append(reason.data(), static_cast<int>(reason.size()));
     context.errorText.append("", 1);
-}
-
-// A new file at path, unless its folder leads out of the album through a
-// link; on failure error holds errno, or 0 for such a folder.
-StdioFile createOutput(const ScriptContext& context, const std::filesystem::path& path, int& error)
-{
-    error = 0;
-    if (!folderStaysInside(path.parent_path(), writeRoot(context)))
-        return nullptr;
-    StdioFile file = createFreshFile(path);
-    if (!file)
-        error = errno;
-    return file;
 }
 
 // Counts bytes against the run's output bound.
@@ -256,7 +236,7 @@ ScriptStatus CreateFileCommand::execute(ScriptContext& context)
     if (const ScriptStatus status = expandName(target, context, name); status < 0)
         return status;
     const std::optional<std::filesystem::path> path = destinationPath(context, name);
-    if (context.outputFile || context.discardingOutput)
+    if (context.pageOpen())
         return ScriptError::FileAlreadyOpen;
     if (!path) {
         context.errorText.appendFormat("Can't open file <%s> at line %d", name.c_str(), line);
@@ -264,8 +244,8 @@ ScriptStatus CreateFileCommand::execute(ScriptContext& context)
         return ScriptError::CannotCreateFile;
     }
     int failure = 0;
-    context.outputFile = createOutput(context, *path, failure);
-    if (!context.outputFile && nameCannotExistHere(failure)) {
+    const bool opened = openPage(context, *path, failure);
+    if (!opened && nameCannotExistHere(failure)) {
         // One picture with an impossible name must not cost the album its
         // other pages: its text is dropped and the driver reports the file.
         // The reason first: a state line is cut, and these paths are long.
@@ -274,7 +254,7 @@ ScriptStatus CreateFileCommand::execute(ScriptContext& context)
         context.discardingOutput = true;
         return kScriptContinue;
     }
-    if (!context.outputFile) {
+    if (!opened) {
         describeFailure(context, "Can't open file", *path, line,
                         failure != 0 ? std::strerror(failure) : linkedFolderRefusal(path->parent_path()));
         return ScriptError::CannotCreateFile;
@@ -299,14 +279,14 @@ ScriptStatus WriteFileCommand::execute(ScriptContext& context)
     ChunkBuffer expanded(1024);
     if (const ScriptStatus status = substituteText(bytesOf(arguments), expanded, context); status < 0)
         return status;
-    if (!context.outputFile)
+    if (!context.outputFile && !context.pendingPage)
         return context.discardingOutput ? kScriptContinue : ScriptError::NoOpenFile;
     const std::string_view bytes = bytesOf(expanded);
     if (bytes.empty())
         return kScriptContinue;
     if (!withinOutputBound(context, bytes.size(), line))
         return ScriptError::OutputTooLarge;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), context.outputFile.get()) != bytes.size()) {
+    if (!writePage(context, bytes)) {
         describeFailure(context, "Can't write file", context.outputPath, line, std::strerror(errno));
         return ScriptError::CannotWriteFile;
     }
@@ -315,14 +295,14 @@ ScriptStatus WriteFileCommand::execute(ScriptContext& context)
 
 ScriptStatus CloseFileCommand::execute(ScriptContext& context)
 {
-    if (!context.outputFile && !context.discardingOutput)
+    if (!context.pageOpen())
         return ScriptError::NoOpenFile;
     if (context.discardingOutput) {
         context.closeOutputFile();
         return kScriptContinue;
     }
     // A full disk often shows only when the last buffer is flushed.
-    if (!closeChecked(context.outputFile)) {
+    if (!closePage(context)) {
         describeFailure(context, "Can't write file", context.outputPath, line, std::strerror(errno));
         return ScriptError::CannotWriteFile;
     }

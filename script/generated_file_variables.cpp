@@ -6,7 +6,6 @@
 
 #include "album/album_tree.h"
 #include "album/generated_names.h"
-#include "imaging/jpeg_io.h"
 #include "imaging/picture_format.h"
 #include "options/project_options.h"
 #include "script/file_commands.h"
@@ -17,12 +16,11 @@ namespace quorvane {
 namespace {
 
 // The generated file of that name where the pages are written, when it is there.
-std::optional<std::filesystem::path> existingGenerated(const ScriptContext& context, const std::string& name)
+std::optional<std::string> existingGenerated(ScriptContext& context, const std::string& name)
 {
     std::optional<std::filesystem::path> path = destinationPath(context, name);
-    std::error_code error;
-    if (path && std::filesystem::is_regular_file(*path, error))
-        return path;
+    if (path && context.runCache.isRegularFile(path->native()))
+        return path->native();
     return std::nullopt;
 }
 
@@ -32,19 +30,19 @@ void bindSize(ScriptContext& context, const std::string& name, const char* width
     ScriptVariable* height = context.getOrCreateVariable(VarNone, heightName);
     width->clearValue();
     height->clearValue();
-    const std::optional<std::filesystem::path> path = existingGenerated(context, name);
-    JpegRowReader header;
-    if (!path || !header.open(path->string()))
+    const std::optional<std::string> path = existingGenerated(context, name);
+    const auto size = path ? context.runCache.jpegSize(*path) : std::nullopt;
+    if (!size)
         return;
     width->setType(VarInt);
-    width->setInt(static_cast<int>(header.width));
+    width->setInt(static_cast<int>(size->first));
     height->setType(VarInt);
-    height->setInt(static_cast<int>(header.height));
+    height->setInt(static_cast<int>(size->second));
 }
 
 // The twice-size name where the project makes such files, the name is the
 // picture's own and the file exists; empty otherwise.
-std::string twiceSizeName(const ScriptContext& context, const std::string& name, bool allowed)
+std::string twiceSizeName(ScriptContext& context, const std::string& name, bool allowed)
 {
     if (!allowed || !context.options || !context.options->highDensity)
         return {};

@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "foundation/chunk_buffer.h"
 #include "foundation/safe_files.h"
+#include "script/run_cache.h"
 #include "script/script_command.h"
 #include "script/script_error.h"
 #include "foundation/script_variable.h"
@@ -45,11 +47,14 @@ public:
     // Appends without looking for namesakes.
     ScriptVariable* addVariable(std::unique_ptr<ScriptVariable> variable);
 
+    // Drops the open page; one still waiting in memory is not written.
     void closeOutputFile()
     {
         outputFile.reset();
+        pendingPage.reset();
         discardingOutput = false;
     }
+    bool pageOpen() const { return outputFile || pendingPage || discardingOutput; }
     // The messages of errorText joined by ": ", "" when there is none.
     std::string errorMessage();
 
@@ -66,6 +71,8 @@ public:
     LoopCommand* loopStack = nullptr;
     ChunkBuffer errorText{1024};
     OutputFile outputFile;
+    // The open page while it may still come out as the file already stored.
+    std::optional<PendingPage> pendingPage;
     // Set when CREATE_FILE met a name this file system cannot hold: the
     // writes up to CLOSE_FILE go nowhere and uncreatableFiles says why.
     bool discardingOutput = false;
@@ -92,6 +99,8 @@ public:
     // When set, every file a command created or copied is added here: the
     // record of what the skin wrote, which publishing reads.
     std::vector<std::filesystem::path>* writtenFiles = nullptr;
+    // What the current run learnt about files; emptied when a run starts.
+    ScriptRunCache runCache;
 };
 
 // Reads the file as bytes and appends one command per line to the context's

@@ -12,6 +12,7 @@ ScriptStatus runScript(ScriptContext& context)
     context.loopIterations = 0;
     context.bytesWritten = 0;
     context.errorText.clear();
+    context.runCache.clear();
     for (ScriptCommand& command : context.commands) {
         if (auto* loop = dynamic_cast<LoopCommand*>(&command))
             loop->active = false;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "album/scan.h"
 #include "jobs/job_test_support.h"
@@ -172,6 +173,40 @@ TEST_F(HtmlGeneration, IndexListsPicturesInTheProjectsOrder)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(album / "A" / "C"))
         ++files;
     EXPECT_EQ(files, 2);  // c.jpg and index.html, nothing else
+}
+
+TEST_F(HtmlGeneration, ARerunLeavesPagesThatCameOutTheSameUntouched)
+{
+    writeSkin("", "FOR_EACH_IMAGE\nCREATE_FILE \"{ImageName}.html\"\nWRITE_FILE \"<p>{ImageComment}</p>\"\n"
+                  "CLOSE_FILE\nEND_FOR\n");
+    ASSERT_TRUE(generate());
+    const auto pictureIn = [this](std::initializer_list<const char*> path) {
+        AlbumDirectory* directory = project.root.get();
+        for (const char* name : path) {
+            directory = directory->subdirectories.first();
+            while (directory->name != name)
+                directory = List<AlbumDirectory>::next(*directory);
+        }
+        return directory->firstPicture();
+    };
+    pictureIn({"A", "C"})->setComment("abc");
+    pictureIn({"B"})->setComment("gone");
+    ASSERT_TRUE(runHtmlJob(project, log, host, dir / "Skins"));
+    const auto old = std::filesystem::file_time_type(std::chrono::hours(24 * 365 * 30));
+    const char* pages[] = {"r.jpg.html", "A/a.jpg.html", "A/C/c.jpg.html", "B/b.jpg.html"};
+    for (const char* page : pages)
+        std::filesystem::last_write_time(album / page, old);
+
+    // Longer, same length with other bytes, shorter; r.jpg's page stays.
+    pictureIn({"A"})->setComment("longer");
+    pictureIn({"A", "C"})->setComment("xyz");
+    pictureIn({"B"})->setComment("");
+    ASSERT_TRUE(runHtmlJob(project, log, host, dir / "Skins"));
+    const std::string expected[] = {"<p></p>", "<p>longer</p>", "<p>xyz</p>", "<p></p>"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(test::readFile(album / pages[i]), expected[i]) << pages[i];
+        EXPECT_EQ(std::filesystem::last_write_time(album / pages[i]) == old, i == 0) << pages[i];
+    }
 }
 
 TEST_F(HtmlGeneration, StoredSkinValuesWinOverDefaultsButNotOverBuiltIns)

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "imaging/image.h"
 #include "script/file_commands.h"
 #include "script_test_support.h"
 
@@ -204,6 +205,38 @@ TEST(FileCommands, CopyFromSkinCopiesBytesEveryTime)
     test::writeFile(noFolder.temp / "skin/style.css", "x");
     EXPECT_EQ(runFailure(noFolder, "COPY_FROM_SKIN \"style.css\" \"nowhere\\\\style.css\""),
               (Failure{"CannotCreateCopy", 1}));
+}
+
+// A run learns each generated picture's size once, yet a file the skin
+// writes meanwhile, or anything changed before the next run, is seen anew.
+TEST(FileCommands, GeneratedSizesFollowFilesWrittenDuringAndBetweenRuns)
+{
+    ScriptFixture fixture;
+    fixture.useDestination();
+    fixture.options.highDensity = 1;
+    fixture.addMedia(*fixture.root, "a.jpg", MediaPicture);
+    const auto saveJpeg = [](const std::filesystem::path& path, std::uint32_t width, std::uint32_t height) {
+        Image image;
+        ASSERT_TRUE(image.allocate(width, height, 1));
+        image.fill(128);
+        ASSERT_TRUE(image.saveJpeg(path.string()));
+    };
+    saveJpeg(fixture.outPath("thm_a.jpg"), 4, 3);
+    saveJpeg(fixture.temp / "skin/wide.jpg", 8, 2);
+    const std::string report = "FOR_EACH_IMAGE\nWRITE_FILE \"{ImageThumbWidth}x{ImageThumbHeight}"
+                               " [{ImageThumb2xName}] {ImageInterWidth};\"\nEND_FOR\n";
+    ASSERT_EQ(fixture.run("CREATE_FILE \"sizes.txt\"\n" + report +
+                          "COPY_FROM_SKIN \"wide.jpg\" \"thm_a.jpg\"\n"
+                          "COPY_FROM_SKIN \"wide.jpg\" \"thm_a@2x.jpg\"\n" + report + "CLOSE_FILE\n"),
+              0);
+    EXPECT_EQ(readFile(fixture.outPath("sizes.txt")), "4x3 [] ;8x2 [thm_a@2x.jpg] ;");
+
+    saveJpeg(fixture.outPath("thm_a.jpg"), 5, 7);
+    std::filesystem::remove(fixture.outPath("thm_a@2x.jpg"));
+    saveJpeg(fixture.outPath("inter_a.jpg"), 9, 6);
+    fixture.context.commands.clear();
+    ASSERT_EQ(fixture.run("CREATE_FILE \"sizes.txt\"\n" + report + "CLOSE_FILE\n"), 0);
+    EXPECT_EQ(readFile(fixture.outPath("sizes.txt")), "5x7 [] 9;");
 }
 
 TEST(FileCommandSafety, NamesMayNotLeaveTheAlbumOrTheSkin)
