@@ -7,6 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "foundation/safe_files.h"
 
 // jpeglib.h needs size_t and FILE declared before it.
@@ -270,10 +273,28 @@ bool readHeaderSize(std::FILE* file, const unsigned char* data, std::size_t size
 
 bool readDecodableJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& height)
 {
-    FileHandle file = openFile(path, "rb");
+    // Generated files carry their header in the first few hundred bytes: one
+    // read of the start answers for them, and pages ask for thousands.
+    unsigned char start[16384];
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ssize_t got = 0;
+    do
+        got = ::read(fd, start, sizeof start);
+    while (got < 0 && errno == EINTR);
+    ::close(fd);
+    if (got < 0)
+        return false;
     bool decodable = false;
-    return file && readHeaderSize(file.get(), nullptr, 0, decodePixelLimit(), width, height, decodable) &&
-           decodable;
+    const std::uint64_t maxPixels = decodePixelLimit();
+    if (readHeaderSize(nullptr, start, static_cast<std::size_t>(got), maxPixels, width, height, decodable))
+        return decodable;
+    if (static_cast<std::size_t>(got) < sizeof start)
+        return false;
+    // The header lies further in (large metadata segments first).
+    FileHandle file = openFile(path, "rb");
+    return file && readHeaderSize(file.get(), nullptr, 0, maxPixels, width, height, decodable) && decodable;
 }
 
 bool readJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& height)

@@ -19,28 +19,22 @@ namespace {
 // much in memory.
 constexpr std::uint64_t kMaxComparedPage = std::uint64_t(4) << 20;
 
-// Whether the stored file still holds exactly bytes. Only a plain file with
-// no other name counts: a link or a shared file is replaced as always.
+// Whether the stored file holds exactly the page's bytes.
 bool storedFileHolds(const PendingPage& page)
 {
-    const int fd = ::openat(page.folder->fd(), page.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (page.storedSize != page.bytes.size())
         return false;
-    struct stat info {};
-    bool same = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 &&
-                static_cast<std::uint64_t>(info.st_size) == page.bytes.size();
-    std::string stored(same ? page.bytes.size() + 1 : 0, '\0');
+    std::string stored(page.bytes.size(), '\0');
     std::size_t got = 0;
-    while (same && got < stored.size()) {
-        const ssize_t count = ::read(fd, stored.data() + got, stored.size() - got);
+    while (got < stored.size()) {
+        const ssize_t count = ::read(page.stored, stored.data() + got, stored.size() - got);
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0)
             break;
         got += static_cast<std::size_t>(count);
     }
-    ::close(fd);
-    return same && got == page.bytes.size() && std::memcmp(stored.data(), page.bytes.data(), got) == 0;
+    return got == stored.size() && stored == page.bytes;
 }
 
 // The waiting page becomes a fresh file holding what was written so far.
@@ -90,14 +84,21 @@ bool openPage(ScriptContext& context, const std::filesystem::path& path, int& er
     const std::shared_ptr<const OutputFolder> folder = outputFolderOf(context, path, refused);
     if (refused)
         return false;
+    // Only a plain file with no other name is compared: a link or a shared
+    // file is replaced as always.
     const std::filesystem::path name = path.filename();
+    const int stored = folder && !name.empty() ? ::openat(folder->fd(), name.c_str(),
+                                                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)
+                                               : -1;
     struct stat info {};
-    if (folder && !name.empty() && ::fstatat(folder->fd(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(info.st_mode) && info.st_nlink == 1 && static_cast<std::uint64_t>(info.st_size) <= kMaxComparedPage) {
+    if (stored >= 0 && ::fstat(stored, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 &&
+        static_cast<std::uint64_t>(info.st_size) <= kMaxComparedPage) {
         context.runCache.forget(path.native());
-        context.pendingPage = PendingPage{folder, name.native(), static_cast<std::uint64_t>(info.st_size), {}};
+        context.pendingPage.emplace(folder, name.native(), stored, static_cast<std::uint64_t>(info.st_size));
         return true;
     }
+    if (stored >= 0)
+        ::close(stored);
     context.outputFile = createOutput(context, path, error);
     return static_cast<bool>(context.outputFile);
 }

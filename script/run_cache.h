@@ -30,24 +30,32 @@ private:
 // rewritten (a rebuild of a big album then writes nothing, and the files
 // keep their dates).
 struct PendingPage {
+    PendingPage(std::shared_ptr<const OutputFolder> in, std::string fileName, int storedFd, std::uint64_t size);
+    PendingPage(PendingPage&& other) noexcept;
+    PendingPage& operator=(PendingPage&&) = delete;
+    ~PendingPage();
+
     std::shared_ptr<const OutputFolder> folder;
     std::string name;  // inside folder
+    int stored = -1;   // the stored file, open for reading
     std::uint64_t storedSize = 0;
     std::string bytes;
 };
 
 // What one script run learns about the files around it. A run reads each
 // generated picture's header and looks for each twice-size file once, though
-// every loop over the pictures asks again; the next run starts afresh, so a
-// file changed between runs is read again.
+// every loop over the pictures asks again; a folder is listed once instead of
+// a look-up per name. The next run starts afresh, so a file changed between
+// runs is read again.
 class ScriptRunCache {
 public:
     // Whether a regular file stands at path (links followed).
     bool isRegularFile(const std::string& path);
     // The size of the JPEG file at path as decoded, if it is one.
     std::optional<std::pair<std::uint32_t, std::uint32_t>> jpegSize(const std::string& path);
-    // A command of the run wrote path: what was learnt about it is stale.
-    void forget(const std::string& path) { files_.erase(path); }
+    // A command of the run is about to write path: what was learnt about any
+    // file of that name is stale, whichever folder name led to it.
+    void forget(const std::string& path);
 
     // The folder open for creating files, nullptr when it cannot be opened
     // (the caller then creates by name and meets the system's reason). refused
@@ -63,9 +71,19 @@ private:
         bool headerRead = false;
         std::optional<std::pair<std::uint32_t, std::uint32_t>> size;
     };
+    // One folder as paths name it: its listing (names of plain files, and
+    // of entries that need a closer look) and what was learnt per name.
+    struct FolderFacts {
+        bool listed = false;
+        bool listable = false;
+        std::unordered_map<std::string, bool> entries;  // name → known to be a plain file
+        std::unordered_map<std::string, FileFacts> files;
+    };
     FileFacts& factsOf(const std::string& path);
+    bool listedAsRegular(FolderFacts& folder, const std::string& folderPath, const std::string& name,
+                         const std::string& path);
 
-    std::unordered_map<std::string, FileFacts> files_;
+    std::unordered_map<std::string, FolderFacts> folderFacts_;
     std::unordered_map<std::string, std::shared_ptr<const OutputFolder>> folders_;
 };
 

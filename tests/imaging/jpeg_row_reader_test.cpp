@@ -2,6 +2,7 @@
 // from it give the same bytes as filters run on the decoded block.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -100,6 +101,42 @@ TEST(JpegRowReader, RefusesWhatLoadJpegRefuses)
     Image image;
     EXPECT_TRUE(big.readInto(image));
     EXPECT_EQ(image.byteSize(), 30000u);
+}
+
+// Pages learn the sizes of generated pictures from their headers alone: the
+// answer must be open's, wherever the header ends, and none where open fails.
+TEST(JpegRowReader, HeaderOnlySizeIsTheSizeOpenGives)
+{
+    test::TempDir dir;
+    const std::string plain = noisyPicture(dir, "plain.jpg", 37, 23, 3);
+    const std::string bytes = test::readFile(plain);
+    const auto expectSameAnswer = [](const std::string& path) {
+        JpegRowReader reader;
+        const bool opened = reader.open(path);
+        std::uint32_t width = 0, height = 0;
+        EXPECT_EQ(readDecodableJpegSize(path, width, height), opened) << path;
+        if (opened) {
+            EXPECT_EQ(std::make_pair(width, height), std::make_pair(reader.width, reader.height)) << path;
+        }
+    };
+    expectSameAnswer(plain);
+    // A metadata segment in front pushes the header across the first read.
+    for (std::size_t padding = 16000; padding < 16400; padding += 7) {
+        const std::size_t length = padding + 2;
+        const std::string segment = std::string("\xFF\xE1") + static_cast<char>(length >> 8) +
+                                    static_cast<char>(length & 0xFF) + std::string(padding, 'm');
+        const fs::path padded = dir / ("padded" + std::to_string(padding) + ".jpg");
+        test::writeFile(padded, bytes.substr(0, 2) + segment + bytes.substr(2));
+        expectSameAnswer(padded.string());
+    }
+    test::writeFile(dir / "cut.jpg", bytes.substr(0, 120));
+    expectSameAnswer((dir / "cut.jpg").string());
+    test::writeFile(dir / "text.jpg", "not a picture at all");
+    expectSameAnswer((dir / "text.jpg").string());
+    expectSameAnswer((dir / "missing.jpg").string());
+    ::setenv("QUORVANE_MAX_PIXELS", "850", 1);
+    expectSameAnswer(plain);
+    ::unsetenv("QUORVANE_MAX_PIXELS");
 }
 
 // Filters fed while decoding against filters run on the whole decoded block.
