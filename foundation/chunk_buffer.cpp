@@ -16,7 +16,8 @@ ChunkBuffer::Chunk makeChunk(int capacity)
 {
     ChunkBuffer::Chunk chunk;
     chunk.capacity = capacity;
-    chunk.bytes = std::make_unique<char[]>(static_cast<std::size_t>(capacity));
+    // Bytes past `used` are never read: no need to zero them first.
+    chunk.bytes = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(capacity));
     return chunk;
 }
 
@@ -122,6 +123,18 @@ void ChunkBuffer::swap(ChunkBuffer& other) noexcept
 
 void ChunkBuffer::setText(std::string_view text)
 {
+    // Script variables change their text for every picture: a text that fits
+    // the one chunk there is takes its place, as if it were made anew.
+    if (chunks_.size() == 1 && chunks_.front().capacity == chunkSize_ &&
+        text.size() < static_cast<std::size_t>(chunkSize_)) {
+        Chunk& chunk = chunks_.front();
+        if (!text.empty())
+            std::memmove(chunk.bytes.get(), text.data(), text.size());
+        chunk.bytes[text.size()] = '\0';
+        chunk.used = static_cast<int>(text.size()) + 1;
+        length_ = chunk.used;
+        return;
+    }
     clear();
     append(text);
     append("", 1);

@@ -1,16 +1,25 @@
 #include "foundation/object_list.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 #include <vector>
 
 namespace quorvane {
+
+void ObjectList::changed()
+{
+    static std::atomic<std::uint64_t> next{1};
+    stamp_ = next.fetch_add(1, std::memory_order_relaxed);
+}
 
 ObjectList::ObjectList(ObjectList&& other) noexcept
     : first_(std::exchange(other.first_, nullptr)),
       last_(std::exchange(other.last_, nullptr)),
       count_(std::exchange(other.count_, 0))
 {
+    changed();
+    other.changed();
 }
 
 ObjectList& ObjectList::operator=(ObjectList&& other) noexcept
@@ -20,6 +29,8 @@ ObjectList& ObjectList::operator=(ObjectList&& other) noexcept
         first_ = std::exchange(other.first_, nullptr);
         last_ = std::exchange(other.last_, nullptr);
         count_ = std::exchange(other.count_, 0);
+        changed();
+        other.changed();
     }
     return *this;
 }
@@ -35,6 +46,7 @@ ListObject* ObjectList::append(std::unique_ptr<ListObject> entry)
         first_ = added;
     last_ = added;
     ++count_;
+    changed();
     return added;
 }
 
@@ -50,6 +62,7 @@ std::unique_ptr<ListObject> ObjectList::remove(ListObject* entry)
         last_ = entry->prev_;
     entry->prev_ = entry->next_ = nullptr;
     --count_;
+    changed();
     return std::unique_ptr<ListObject>(entry);
 }
 
@@ -58,6 +71,7 @@ void ObjectList::clear()
     ListObject* entry = first_;
     first_ = last_ = nullptr;
     count_ = 0;
+    changed();
     while (entry) {
         ListObject* following = entry->next_;
         delete entry;
@@ -110,6 +124,7 @@ void ObjectList::sort(const std::function<bool(const ListObject&, const ListObje
     previous->next_ = nullptr;
     first_ = entries.front();
     last_ = previous;
+    changed();
 }
 
 }  // namespace quorvane

@@ -50,11 +50,18 @@ public:
     ListObject* last() const { return last_; }
     std::uint32_t count() const { return count_; }
     bool empty() const { return count_ == 0; }
+    // Changes whenever entries come, go or move, and is never the same for
+    // two states of any lists: an index built over the list is current while
+    // the stamp it was built at is.
+    std::uint64_t stamp() const { return stamp_; }
 
 private:
+    void changed();
+
     ListObject* first_ = nullptr;
     ListObject* last_ = nullptr;
     std::uint32_t count_ = 0;
+    std::uint64_t stamp_ = 0;
 };
 
 // A typed view of an ObjectList whose entries are all of type T (or derived).

@@ -273,28 +273,37 @@ bool readHeaderSize(std::FILE* file, const unsigned char* data, std::size_t size
 
 bool readDecodableJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& height)
 {
+    return readDecodableJpegSizeAt(AT_FDCWD, path.c_str(), width, height);
+}
+
+bool readDecodableJpegSizeAt(int folderFd, const char* name, std::uint32_t& width, std::uint32_t& height)
+{
+    const int fd = ::openat(folderFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
     // Generated files carry their header in the first few hundred bytes: one
     // read of the start answers for them, and pages ask for thousands.
     unsigned char start[16384];
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
     ssize_t got = 0;
     do
         got = ::read(fd, start, sizeof start);
     while (got < 0 && errno == EINTR);
-    ::close(fd);
-    if (got < 0)
-        return false;
     bool decodable = false;
     const std::uint64_t maxPixels = decodePixelLimit();
-    if (readHeaderSize(nullptr, start, static_cast<std::size_t>(got), maxPixels, width, height, decodable))
+    const bool answered = got < 0 || static_cast<std::size_t>(got) < sizeof start;
+    if (got >= 0 &&
+        readHeaderSize(nullptr, start, static_cast<std::size_t>(got), maxPixels, width, height, decodable)) {
+        ::close(fd);
         return decodable;
-    if (static_cast<std::size_t>(got) < sizeof start)
+    }
+    // Past the start only when there is more: the header lies further in
+    // (large metadata segments first).
+    FileHandle file(!answered && ::lseek(fd, 0, SEEK_SET) == 0 ? ::fdopen(fd, "rb") : nullptr);
+    if (!file) {
+        ::close(fd);
         return false;
-    // The header lies further in (large metadata segments first).
-    FileHandle file = openFile(path, "rb");
-    return file && readHeaderSize(file.get(), nullptr, 0, maxPixels, width, height, decodable) && decodable;
+    }
+    return readHeaderSize(file.get(), nullptr, 0, maxPixels, width, height, decodable) && decodable;
 }
 
 bool readJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& height)

@@ -34,6 +34,8 @@ bool readJpegSizeFromBytes(const unsigned char* data, std::size_t size, std::uin
 // header: unreadable, more than decodePixelLimit() pixels, or a layout of
 // components other than grey, colour or CMYK.
 bool readDecodableJpegSize(const std::string& path, std::uint32_t& width, std::uint32_t& height);
+// The same for a name inside the folder open as folderFd.
+bool readDecodableJpegSizeAt(int folderFd, const char* name, std::uint32_t& width, std::uint32_t& height);
 
 // Decodes a whole JPEG file at full resolution. Grey files give 1
 // component, colour files 3 (R, G, B); CMYK and YCCK files are converted to

@@ -113,6 +113,14 @@ ScriptStatus parseQuotedString(ChunkBuffer& arguments, ChunkBuffer& out, bool co
 
 std::optional<std::filesystem::path> destinationPath(const ScriptContext& context, std::string_view relative)
 {
+    std::optional<std::string> path = destinationText(context, relative);
+    if (!path)
+        return std::nullopt;
+    return std::filesystem::path(std::move(*path));
+}
+
+std::optional<std::string> destinationText(const ScriptContext& context, std::string_view relative)
+{
     const AlbumDirectory* directory = context.currentDirectory;
     const std::string_view relativeDirectory = directory ? directory->relativeDirectory : std::string_view();
     if (relative.starts_with('/') || !staysInside(relative, folderDepth(relativeDirectory)))
@@ -126,7 +134,9 @@ std::optional<std::filesystem::path> destinationPath(const ScriptContext& contex
     // An empty base must not turn the name into one below "/".
     if (base.empty())
         base = ".";
-    return std::filesystem::path(base + "/" + std::string(relative));
+    base += '/';
+    base += relative;
+    return base;
 }
 
 std::optional<std::filesystem::path> skinSourcePath(const ScriptContext& context, std::string_view relative)

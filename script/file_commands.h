@@ -21,6 +21,8 @@ ScriptStatus parseQuotedString(ChunkBuffer& arguments, ChunkBuffer& out, bool co
 // the name separate folders. nullopt for a name that is absolute or whose
 // ".." parts climb out of the album's output tree.
 std::optional<std::filesystem::path> destinationPath(const ScriptContext& context, std::string_view name);
+// The same as text, for callers that only look the file up.
+std::optional<std::string> destinationText(const ScriptContext& context, std::string_view name);
 
 // A name from the skin's folder, refused (nullopt) when absolute, climbing
 // out of the skin folder or, through links, ending up outside it.

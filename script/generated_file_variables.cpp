@@ -18,9 +18,9 @@ namespace {
 // The generated file of that name where the pages are written, when it is there.
 std::optional<std::string> existingGenerated(ScriptContext& context, const std::string& name)
 {
-    std::optional<std::filesystem::path> path = destinationPath(context, name);
-    if (path && context.runCache.isRegularFile(path->native()))
-        return path->native();
+    std::optional<std::string> path = destinationText(context, name);
+    if (path && context.runCache.isRegularFile(*path))
+        return path;
     return std::nullopt;
 }
 

@@ -47,7 +47,7 @@ bool createPendingPage(ScriptContext& context)
            std::fwrite(page.bytes.data(), 1, page.bytes.size(), context.outputFile.get()) == page.bytes.size();
 }
 
-std::shared_ptr<const OutputFolder> outputFolderOf(ScriptContext& context, const std::filesystem::path& path,
+std::shared_ptr<const OpenFolder> outputFolderOf(ScriptContext& context, const std::filesystem::path& path,
                                                    bool& refused)
 {
     return context.runCache.outputFolder(path.parent_path(), writeRoot(context), refused);
@@ -66,7 +66,7 @@ StdioFile createOutput(ScriptContext& context, const std::filesystem::path& path
 {
     error = 0;
     bool refused = false;
-    const std::shared_ptr<const OutputFolder> folder = outputFolderOf(context, path, refused);
+    const std::shared_ptr<const OpenFolder> folder = outputFolderOf(context, path, refused);
     if (refused)
         return nullptr;
     context.runCache.forget(path.native());
@@ -81,7 +81,7 @@ bool openPage(ScriptContext& context, const std::filesystem::path& path, int& er
 {
     error = 0;
     bool refused = false;
-    const std::shared_ptr<const OutputFolder> folder = outputFolderOf(context, path, refused);
+    const std::shared_ptr<const OpenFolder> folder = outputFolderOf(context, path, refused);
     if (refused)
         return false;
     // Only a plain file with no other name is compared: a link or a shared

@@ -18,33 +18,54 @@ namespace {
 // starts the list again rather than run out of descriptors.
 constexpr std::size_t kMaxOpenFolders = 32;
 
-// The folder's entries: plain files as true, links and entries of a type
-// the listing does not tell as false (to be looked at by name). False when
-// the folder cannot be listed.
-bool listFolder(const std::string& folderPath, std::unordered_map<std::string, bool>& entries)
+std::shared_ptr<const OpenFolder> openFolder(const std::string& path)
 {
-    DIR* folder = ::opendir(folderPath.c_str());
-    if (!folder)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return fd < 0 ? nullptr : std::make_shared<const OpenFolder>(fd);
+}
+
+// Calls add(name, plain) for the folder's entries: plain files as true,
+// links and entries of a type the listing does not tell as false. False
+// when the folder cannot be listed.
+template <class Add>
+bool listFolder(const OpenFolder& folder, Add add)
+{
+    const int fd = ::dup(folder.fd());
+    DIR* listing = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (!listing) {
+        if (fd >= 0)
+            ::close(fd);
         return false;
-    while (const dirent* entry = ::readdir(folder)) {
-        if (entry->d_type == DT_REG)
-            entries.emplace(entry->d_name, true);
-        else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
-            entries.emplace(entry->d_name, false);
     }
-    ::closedir(folder);
+    while (const dirent* entry = ::readdir(listing)) {
+        if (entry->d_type == DT_REG || entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
+            add(entry->d_name, entry->d_type == DT_REG);
+    }
+    ::closedir(listing);
     return true;
+}
+
+// A name the listing of its folder can answer for.
+bool plainName(std::string_view name)
+{
+    return !name.empty() && name != "." && name != "..";
+}
+
+bool regularByPath(std::string_view path)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::path(path), error);
 }
 
 }  // namespace
 
-OutputFolder::~OutputFolder()
+OpenFolder::~OpenFolder()
 {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-PendingPage::PendingPage(std::shared_ptr<const OutputFolder> in, std::string fileName, int storedFd,
+PendingPage::PendingPage(std::shared_ptr<const OpenFolder> in, std::string fileName, int storedFd,
                          std::uint64_t size)
     : folder(std::move(in)), name(std::move(fileName)), stored(storedFd), storedSize(size)
 {
@@ -62,91 +83,105 @@ PendingPage::~PendingPage()
         ::close(stored);
 }
 
-bool ScriptRunCache::listedAsRegular(FolderFacts& folder, const std::string& folderPath, const std::string& name,
-                                     const std::string& path)
+bool ScriptRunCache::regularByListing(FolderFacts& folder, std::string_view folderPath, std::string_view name,
+                                      std::string_view path)
 {
     if (!folder.listed) {
         folder.listed = true;
-        folder.listable = listFolder(folderPath, folder.entries);
+        folder.open = openFolder(std::string(folderPath));
+        if (folder.open && !listFolder(*folder.open, [&folder](const char* entry, bool plain) {
+                folder.entries.emplace(entry, plain);
+            }))
+            folder.open.reset();
     }
+    if (!folder.open)
+        return regularByPath(path);
     const auto entry = folder.entries.find(name);
-    if (folder.listable && (entry == folder.entries.end() || entry->second))
-        return entry != folder.entries.end();
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+    if (entry == folder.entries.end())
+        return false;
+    return entry->second || regularByPath(path);
 }
 
-ScriptRunCache::FileFacts& ScriptRunCache::factsOf(const std::string& path)
+ScriptRunCache::FileFacts& ScriptRunCache::factsOf(std::string_view path, FolderFacts*& folder,
+                                                   std::string_view& name)
 {
     const std::size_t slash = path.rfind('/');
-    const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    FolderFacts& folder = folderFacts_[folderPath];
-    const auto [at, added] = folder.files.try_emplace(name);
-    if (added) {
-        if (name.empty() || name == "." || name == "..") {
-            std::error_code error;
-            at->second.regular = std::filesystem::is_regular_file(path, error);
-        } else {
-            at->second.regular = listedAsRegular(folder, folderPath, name, path);
-        }
+    const std::string_view folderPath = slash == std::string_view::npos ? std::string_view(".")
+                                        : slash == 0                    ? std::string_view("/")
+                                                                        : path.substr(0, slash);
+    name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    auto known = folderFacts_.find(folderPath);
+    if (known == folderFacts_.end())
+        known = folderFacts_.emplace(std::string(folderPath), FolderFacts{}).first;
+    folder = &known->second;
+    auto facts = folder->files.find(name);
+    if (facts == folder->files.end()) {
+        facts = folder->files.emplace(std::string(name), FileFacts{}).first;
+        facts->second.regular =
+            plainName(name) ? regularByListing(*folder, folderPath, name, path) : regularByPath(path);
     }
-    return at->second;
+    return facts->second;
 }
 
-void ScriptRunCache::forget(const std::string& path)
+bool ScriptRunCache::isRegularFile(std::string_view path)
 {
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    for (auto& [folderPath, folder] : folderFacts_) {
-        folder.files.erase(name);
-        if (folder.listed)
-            folder.entries[name] = false;
-    }
+    FolderFacts* folder = nullptr;
+    std::string_view name;
+    return factsOf(path, folder, name).regular;
 }
 
-bool ScriptRunCache::isRegularFile(const std::string& path)
+std::optional<std::pair<std::uint32_t, std::uint32_t>> ScriptRunCache::jpegSize(std::string_view path)
 {
-    return factsOf(path).regular;
-}
-
-std::optional<std::pair<std::uint32_t, std::uint32_t>> ScriptRunCache::jpegSize(const std::string& path)
-{
-    FileFacts& facts = factsOf(path);
+    FolderFacts* folder = nullptr;
+    std::string_view name;
+    FileFacts& facts = factsOf(path, folder, name);
     if (facts.regular && !facts.headerRead) {
         facts.headerRead = true;
         std::uint32_t width = 0, height = 0;
-        if (readDecodableJpegSize(path, width, height))
+        const bool read = folder->open && plainName(name)
+                              ? readDecodableJpegSizeAt(folder->open->fd(), std::string(name).c_str(), width, height)
+                              : readDecodableJpegSize(std::string(path), width, height);
+        if (read)
             facts.size = std::make_pair(width, height);
     }
     return facts.size;
 }
 
-std::shared_ptr<const OutputFolder> ScriptRunCache::outputFolder(const std::filesystem::path& folder,
-                                                                 const std::filesystem::path& root,
-                                                                 bool& refused)
+void ScriptRunCache::forget(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    for (auto& [folderPath, folder] : folderFacts_) {
+        if (const auto facts = folder.files.find(name); facts != folder.files.end())
+            folder.files.erase(facts);
+        if (folder.open)
+            folder.entries.insert_or_assign(std::string(name), false);
+    }
+}
+
+std::shared_ptr<const OpenFolder> ScriptRunCache::outputFolder(const std::filesystem::path& folder,
+                                                               const std::filesystem::path& root, bool& refused)
 {
     refused = false;
-    if (const auto known = folders_.find(folder.native()); known != folders_.end())
+    if (const auto known = outputFolders_.find(folder.native()); known != outputFolders_.end())
         return known->second;
     if (!folderStaysInside(folder, root)) {
         refused = true;
         return nullptr;
     }
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    std::shared_ptr<const OpenFolder> opened = openFolder(folder.native());
+    if (!opened)
         return nullptr;
-    if (folders_.size() >= kMaxOpenFolders)
-        folders_.clear();
-    auto opened = std::make_shared<const OutputFolder>(fd);
-    folders_.emplace(folder.native(), opened);
+    if (outputFolders_.size() >= kMaxOpenFolders)
+        outputFolders_.clear();
+    outputFolders_.emplace(folder.native(), opened);
     return opened;
 }
 
 void ScriptRunCache::clear()
 {
     folderFacts_.clear();
-    folders_.clear();
+    outputFolders_.clear();
 }
 
 }  // namespace quorvane

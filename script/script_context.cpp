@@ -4,19 +4,32 @@ namespace quorvane {
 
 ScriptVariable* ScriptContext::findVariable(std::string_view name) const
 {
-    return quorvane::findVariable(variables, name);
+    if (indexedStamp_ != variables.stamp()) {
+        variableIndex_.clear();
+        for (ScriptVariable& variable : variables)
+            variableIndex_.emplace(variable.name(), &variable);
+        indexedStamp_ = variables.stamp();
+    }
+    const auto found = variableIndex_.find(name);
+    return found == variableIndex_.end() ? nullptr : found->second;
 }
 
 ScriptVariable* ScriptContext::getOrCreateVariable(int type, std::string_view name)
 {
     if (ScriptVariable* existing = findVariable(name))
         return existing;
-    return variables.append(std::make_unique<ScriptVariable>(type, name));
+    return addVariable(std::make_unique<ScriptVariable>(type, name));
 }
 
 ScriptVariable* ScriptContext::addVariable(std::unique_ptr<ScriptVariable> variable)
 {
-    return variables.append(std::move(variable));
+    const bool indexed = indexedStamp_ == variables.stamp();
+    ScriptVariable* added = variables.append(std::move(variable));
+    if (indexed) {
+        variableIndex_.emplace(added->name(), added);
+        indexedStamp_ = variables.stamp();
+    }
+    return added;
 }
 
 ScriptStatus ScriptContext::fail(const ScriptCommand& command, ScriptStatus status)

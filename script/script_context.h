@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/chunk_buffer.h"
@@ -101,6 +102,12 @@ public:
     std::vector<std::filesystem::path>* writtenFiles = nullptr;
     // What the current run learnt about files; emptied when a run starts.
     ScriptRunCache runCache;
+
+private:
+    // The first variable of each name, for the lookups every reference
+    // makes; rebuilt when the list changed behind the context's back.
+    mutable std::unordered_map<std::string_view, ScriptVariable*> variableIndex_;
+    mutable std::uint64_t indexedStamp_ = 0;
 };
 
 // Reads the file as bytes and appends one command per line to the context's

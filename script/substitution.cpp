@@ -232,8 +232,18 @@ ScriptStatus substituteText(std::string_view source, ChunkBuffer& out, const Scr
         if (!inReference) {
             // Only the skin's own text names folders with "\"; a value's
             // backslash is part of a name.
-            const char literal = c == '\\' && skinBackslash == SkinBackslash::Separator ? '/' : c;
-            out.append(&literal, 1);
+            const bool separators = skinBackslash == SkinBackslash::Separator;
+            if (c == '\\' && separators) {
+                out.append("/", 1);
+                continue;
+            }
+            // The rest of the plain run goes out in one piece.
+            std::size_t end = at + 1;
+            while (end < source.size() && source[end] != '{' && source[end] != '}' &&
+                   !(separators && source[end] == '\\'))
+                ++end;
+            out.append(source.substr(at, end - at));
+            at = end - 1;
             continue;
         }
         if (c == ',') {
