@@ -283,7 +283,7 @@ bool readDecodableJpegSizeAt(int folderFd, const char* name, std::uint32_t& widt
         return false;
     // Generated files carry their header in the first few hundred bytes: one
     // read of the start answers for them, and pages ask for thousands.
-    unsigned char start[16384];
+    unsigned char start[4096];
     ssize_t got = 0;
     do
         got = ::read(fd, start, sizeof start);

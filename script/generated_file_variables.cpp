@@ -24,13 +24,14 @@ std::optional<std::string> existingGenerated(ScriptContext& context, const std::
     return std::nullopt;
 }
 
-void bindSize(ScriptContext& context, const std::string& name, const char* widthName, const char* heightName)
+void bindSize(ScriptContext& context, const std::string& name, bool named, const char* widthName,
+              const char* heightName)
 {
     ScriptVariable* width = context.getOrCreateVariable(VarNone, widthName);
     ScriptVariable* height = context.getOrCreateVariable(VarNone, heightName);
     width->clearValue();
     height->clearValue();
-    const std::optional<std::string> path = existingGenerated(context, name);
+    const std::optional<std::string> path = named ? existingGenerated(context, name) : std::nullopt;
     const auto size = path ? context.runCache.jpegSize(*path) : std::nullopt;
     if (!size)
         return;
@@ -91,8 +92,8 @@ void bindGeneratedFileVariables(ScriptContext& context, const AlbumPicture& pict
     const bool allowed = !names || names->allowed(picture);
     context.getOrCreateVariable(VarString, "ImageThumbName")->setText(thumbnail);
     context.getOrCreateVariable(VarString, "ImageInterName")->setText(intermediate);
-    const std::string thumbnail2x = twiceSizeName(context, thumbnail, allowed);
-    const std::string intermediate2x = twiceSizeName(context, intermediate, allowed);
+    const std::string thumbnail2x = twiceSizeName(context, thumbnail, allowed && context.named.thumb2x);
+    const std::string intermediate2x = twiceSizeName(context, intermediate, allowed && context.named.inter2x);
     context.getOrCreateVariable(VarString, "ImageThumb2xName")->setText(thumbnail2x);
     context.getOrCreateVariable(VarString, "ImageInter2xName")->setText(intermediate2x);
     context.getOrCreateVariable(VarString, "ImageThumbSrcset")->setText(srcset(thumbnail, thumbnail2x));
@@ -101,8 +102,8 @@ void bindGeneratedFileVariables(ScriptContext& context, const AlbumPicture& pict
     // their intermediate image and offer the original for download.
     context.getOrCreateVariable(VarInt, "ImageViewable")
         ->setInt(browsersShow(picture.fileName) ? 1 : 0);
-    bindSize(context, thumbnail, "ImageThumbWidth", "ImageThumbHeight");
-    bindSize(context, intermediate, "ImageInterWidth", "ImageInterHeight");
+    bindSize(context, thumbnail, context.named.thumbSize, "ImageThumbWidth", "ImageThumbHeight");
+    bindSize(context, intermediate, context.named.interSize, "ImageInterWidth", "ImageInterHeight");
 }
 
 void bindDirectoryThumbnailVariables(ScriptContext& context, const AlbumDirectory& subdirectory,
@@ -110,7 +111,8 @@ void bindDirectoryThumbnailVariables(ScriptContext& context, const AlbumDirector
 {
     const std::string thumbnail = directoryThumbnailName(subdirectory.name);
     context.getOrCreateVariable(VarString, "SubDirThumbName")->setText(thumbnail);
-    const std::string twice = twiceSizeName(context, thumbnail, !names || names->allowed(subdirectory));
+    const std::string twice =
+        twiceSizeName(context, thumbnail, context.named.subDir2x && (!names || names->allowed(subdirectory)));
     context.getOrCreateVariable(VarString, "SubDirThumb2xName")->setText(twice);
     context.getOrCreateVariable(VarString, "SubDirThumbSrcset")->setText(srcset(thumbnail, twice));
 }

@@ -102,6 +102,16 @@ public:
     std::vector<std::filesystem::path>* writtenFiles = nullptr;
     // What the current run learnt about files; emptied when a run starts.
     ScriptRunCache runCache;
+    // Which loop variables that cost a look at files the loaded lines name
+    // at all (backslash escapes disregarded). One never named cannot reach a
+    // page, so its files are not looked at.
+    struct NamedFileVariables {
+        bool thumbSize = false;  // "ImageThumbWidth", "ImageThumbHeight"
+        bool interSize = false;  // "ImageInterWidth", "ImageInterHeight"
+        bool thumb2x = false;    // "ImageThumb2xName", "ImageThumbSrcset"
+        bool inter2x = false;    // "ImageInter2xName", "ImageInterSrcset"
+        bool subDir2x = false;   // "SubDirThumb2xName", "SubDirThumbSrcset"
+    } named;
 
 private:
     // The first variable of each name, for the lookups every reference

@@ -1,3 +1,5 @@
+#include <string>
+
 #include "script/condition_commands.h"
 #include "script/declaration_commands.h"
 #include "script/file_commands.h"
@@ -30,6 +32,26 @@ CommandList buildPrototypes()
     prototypes.append(std::make_unique<CreateDirCommand>());
     prototypes.append(std::make_unique<CopyFromSkinCommand>());
     return prototypes;
+}
+
+// Marks the file-bound variables the line names. A quoted text decodes "\\x"
+// to x, so names are looked for with every backslash taken out: a name
+// spelt with escapes still counts.
+void noteNamedVariables(std::string_view lineText, ScriptContext::NamedFileVariables& named)
+{
+    std::string plain;
+    plain.reserve(lineText.size());
+    for (const char c : lineText)
+        if (c != '\\')
+            plain += c;
+    const auto names = [&plain](std::string_view a, std::string_view b) {
+        return plain.find(a) != std::string::npos || plain.find(b) != std::string::npos;
+    };
+    named.thumbSize |= names("ImageThumbWidth", "ImageThumbHeight");
+    named.interSize |= names("ImageInterWidth", "ImageInterHeight");
+    named.thumb2x |= names("ImageThumb2xName", "ImageThumbSrcset");
+    named.inter2x |= names("ImageInter2xName", "ImageInterSrcset");
+    named.subDir2x |= names("SubDirThumb2xName", "SubDirThumbSrcset");
 }
 
 }  // namespace
@@ -70,6 +92,7 @@ ScriptStatus parseLine(std::string_view lineText, std::string_view path, int lin
     }
     if (command->parse(context) < 0)
         return ScriptError::Syntax;
+    noteNamedVariables(lineText, context.named);
     context.commands.append(std::move(command));
     return kScriptContinue;
 }

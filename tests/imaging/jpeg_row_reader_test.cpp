@@ -121,7 +121,7 @@ TEST(JpegRowReader, HeaderOnlySizeIsTheSizeOpenGives)
     };
     expectSameAnswer(plain);
     // A metadata segment in front pushes the header across the first read.
-    for (std::size_t padding = 16000; padding < 16400; padding += 7) {
+    for (std::size_t padding = 3000; padding < 4400; padding += 11) {
         const std::size_t length = padding + 2;
         const std::string segment = std::string("\xFF\xE1") + static_cast<char>(length >> 8) +
                                     static_cast<char>(length & 0xFF) + std::string(padding, 'm');

@@ -209,6 +209,7 @@ TEST(FileCommands, CopyFromSkinCopiesBytesEveryTime)
 
 // A run learns each generated picture's size once, yet a file the skin
 // writes meanwhile, or anything changed before the next run, is seen anew.
+// A name spelt with an escape is still the name.
 TEST(FileCommands, GeneratedSizesFollowFilesWrittenDuringAndBetweenRuns)
 {
     ScriptFixture fixture;
@@ -224,7 +225,7 @@ TEST(FileCommands, GeneratedSizesFollowFilesWrittenDuringAndBetweenRuns)
     saveJpeg(fixture.outPath("thm_a.jpg"), 4, 3);
     saveJpeg(fixture.temp / "skin/wide.jpg", 8, 2);
     const std::string report = "FOR_EACH_IMAGE\nWRITE_FILE \"{ImageThumbWidth}x{ImageThumbHeight}"
-                               " [{ImageThumb2xName}] {ImageInterWidth};\"\nEND_FOR\n";
+                               " [{ImageThumb2xName}] {ImageInter\\Width};\"\nEND_FOR\n";
     ASSERT_EQ(fixture.run("CREATE_FILE \"sizes.txt\"\n" + report +
                           "COPY_FROM_SKIN \"wide.jpg\" \"thm_a.jpg\"\n"
                           "COPY_FROM_SKIN \"wide.jpg\" \"thm_a@2x.jpg\"\n" + report + "CLOSE_FILE\n"),
