@@ -8,9 +8,9 @@
 // pages. Then times the generation of the pages with the skin (default
 // Default, from the source tree's skins folder): the median of the runs (default 3).
 // Each run writes new pages, the previous run's being deleted first;
-// --rewrite keeps them, so each run truncates and rewrites every page (on
-// ext4 that waits for the disk, which flushes a file truncated and written
-// again when it is closed). Prints pictures per second.
+// --rewrite keeps them, so each run meets every page already stored, as the
+// second build of an album does: pages that come out the same are compared
+// and left as they are. Prints pictures per second.
 #include <unistd.h>
 
 #include <cstdio>
