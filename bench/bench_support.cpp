@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "album/tree_walk.h"
 #include "imaging/image.h"
 #include "imaging/jpeg_io.h"
+#include "jobs/jobs.h"
+#include "options/global_options.h"
 
 namespace quorvane::bench {
 
@@ -114,6 +117,32 @@ ScratchFolder::~ScratchFolder()
 {
     std::error_code ignored;
     fs::remove_all(path_, ignored);
+}
+
+ThumbnailJobRun timeThumbnailJob(const fs::path& folder, const fs::path& output, unsigned threads, MediaKind kind,
+                                 const std::function<void(ProjectOptions&)>& adjust)
+{
+    SilentHost host;
+    StatusLog log(&host);
+    GlobalOptions global;
+    Project project;
+    runScanJob(project, folder.string(), global, log, host);
+    ThumbnailJobRun run;
+    if (!project.root || !project.options)
+        return run;
+    project.options->outputFolder = output.string();
+    adjust(*project.options);
+    forEachDirectory(*project.root, [&run, kind](AlbumDirectory& directory) {
+        for (const AlbumPicture& file : directory.files)
+            run.entries += file.mediaKind == kind;
+    });
+    fs::remove_all(output);
+    const double cpu = processCpuSeconds();
+    const Clock::time_point start = Clock::now();
+    run.failures = runThumbnailJob(project, true, log, host, threads);
+    run.seconds = secondsSince(start);
+    run.cpuSeconds = processCpuSeconds() - cpu;
+    return run;
 }
 
 }  // namespace quorvane::bench

@@ -2,11 +2,17 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "album/album_tree.h"
 #include "jobs/job_host.h"
 #include "jobs/status_log.h"
+
+namespace quorvane {
+class ProjectOptions;
+}
 
 namespace quorvane::bench {
 
@@ -35,6 +41,21 @@ double processUserSeconds();
 // The process's peak resident memory so far, in MiB.
 double peakResidentMiB();
 double median(std::vector<double> values);
+
+// One timed run of the forced thumbnail job.
+struct ThumbnailJobRun {
+    double seconds = 0;
+    double cpuSeconds = 0;  // the whole process's, during the job
+    int entries = 0;        // of the kind counted
+    int failures = 0;       // what the job reported
+};
+// Scans folder as an album root with a new project's settings, lets adjust
+// change them, writes into output (emptied first) and times the forced
+// thumbnail job on `threads` threads; counts the entries of `kind`. Nothing
+// is counted when the folder holds no album.
+ThumbnailJobRun timeThumbnailJob(const std::filesystem::path& folder, const std::filesystem::path& output,
+                                 unsigned threads, MediaKind kind,
+                                 const std::function<void(ProjectOptions&)>& adjust);
 
 // A fresh folder below the system's temporary folder, removed with its
 // contents at the end.

@@ -15,10 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "album/tree_walk.h"
 #include "bench/bench_support.h"
-#include "jobs/jobs.h"
-#include "options/global_options.h"
+#include "options/project_options.h"
 
 namespace fs = std::filesystem;
 using namespace quorvane;
@@ -26,53 +24,28 @@ using namespace quorvane::bench;
 
 namespace {
 
-struct PosterRun {
-    double seconds = 0;
-    double cpuSeconds = 0;
-    int movies = 0;
-    int failed = 0;
-};
-
-PosterRun runJob(const fs::path& folder, const fs::path& output, unsigned threads)
+ThumbnailJobRun runJob(const fs::path& folder, const fs::path& output, unsigned threads)
 {
-    SilentHost host;
-    StatusLog log(&host);
-    GlobalOptions global;
-    Project project;
-    runScanJob(project, folder.string(), global, log, host);
-    PosterRun run;
-    if (!project.root || !project.options)
-        return run;
-    project.options->outputFolder = output.string();
-    project.options->todaysFormats = 1;
-    project.options->copySource = 0;  // time the posters, not the copies
-    forEachDirectory(*project.root, [&run](AlbumDirectory& directory) {
-        for (const AlbumPicture& file : directory.files)
-            run.movies += file.mediaKind == MediaMovie;
+    return timeThumbnailJob(folder, output, threads, MediaMovie, [](ProjectOptions& options) {
+        options.todaysFormats = 1;
+        options.copySource = 0;  // time the posters, not the copies
     });
-    fs::remove_all(output);
-    const double cpu = processCpuSeconds();
-    const Clock::time_point start = Clock::now();
-    run.failed = runThumbnailJob(project, true, log, host, threads);
-    run.seconds = secondsSince(start);
-    run.cpuSeconds = processCpuSeconds() - cpu;
-    return run;
 }
 
 void report(const fs::path& folder, const fs::path& output, unsigned threads, int runs)
 {
     std::vector<double> rates;
-    PosterRun last;
+    ThumbnailJobRun last;
     for (int i = 0; i < runs; ++i) {
         last = runJob(folder, output, threads);
-        if (last.movies > 0 && last.seconds > 0)
-            rates.push_back(last.movies / last.seconds);
+        if (last.entries > 0 && last.seconds > 0)
+            rates.push_back(last.entries / last.seconds);
     }
     const std::string threadText = threads == 0 ? "default threads" : std::to_string(threads) + " thread(s)";
     std::printf("%s: %d movies (%d without poster), %.1f posters/s (median of %d), %.1f ms CPU per poster, "
                 "peak %.0f MiB\n",
-                threadText.c_str(), last.movies, last.failed, median(rates), runs,
-                last.movies ? 1000 * last.cpuSeconds / last.movies : 0.0, peakResidentMiB());
+                threadText.c_str(), last.entries, last.failures, median(rates), runs,
+                last.entries ? 1000 * last.cpuSeconds / last.entries : 0.0, peakResidentMiB());
 }
 
 }  // namespace

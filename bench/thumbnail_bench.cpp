@@ -26,28 +26,20 @@
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "album/tree_walk.h"
 #include "bench/bench_support.h"
 #include "imaging/resample.h"
 #include "imaging/resample_reference.h"
 #include "jobs/thumbnail_generator.h"
-#include "jobs/jobs.h"
-#include "options/global_options.h"
+#include "options/project_options.h"
 
 namespace fs = std::filesystem;
 using namespace quorvane;
 using namespace quorvane::bench;
 
 namespace {
-
-struct JobRun {
-    double seconds = 0;
-    double cpuSeconds = 0;
-    int pictures = 0;
-    int unreadable = 0;
-};
 
 // Settings the command line changes from a new project's; -1 keeps its own.
 struct JobSettings {
@@ -57,36 +49,16 @@ struct JobSettings {
     int copySource = -1;
 };
 
-JobRun runJob(const fs::path& folder, const fs::path& output, unsigned threads, const JobSettings& settings)
+ThumbnailJobRun runJob(const fs::path& folder, const fs::path& output, unsigned threads, const JobSettings& settings)
 {
-    SilentHost host;
-    StatusLog log(&host);
-    GlobalOptions global;
-    Project project;
-    runScanJob(project, folder.string(), global, log, host);
-    JobRun run;
-    if (!project.root || !project.options)
-        return run;
-    project.options->outputFolder = output.string();
-    if (settings.reduceFilter >= 0)
-        project.options->reduceFilter = settings.reduceFilter;
-    if (settings.fastDecoding >= 0)
-        project.options->fastDecoding = settings.fastDecoding;
-    if (settings.highDensity >= 0)
-        project.options->highDensity = settings.highDensity;
-    if (settings.copySource >= 0)
-        project.options->copySource = settings.copySource;
-    forEachDirectory(*project.root, [&run](AlbumDirectory& directory) {
-        for (const AlbumPicture& file : directory.files)
-            run.pictures += file.mediaKind == MediaPicture;
+    return timeThumbnailJob(folder, output, threads, MediaPicture, [&settings](ProjectOptions& options) {
+        for (const auto& [value, field] : {std::pair{settings.reduceFilter, &ProjectOptions::reduceFilter},
+                                           std::pair{settings.fastDecoding, &ProjectOptions::fastDecoding},
+                                           std::pair{settings.highDensity, &ProjectOptions::highDensity},
+                                           std::pair{settings.copySource, &ProjectOptions::copySource}})
+            if (value >= 0)
+                options.*field = value;
     });
-    fs::remove_all(output);
-    const double cpu = processCpuSeconds();
-    const Clock::time_point start = Clock::now();
-    run.unreadable = runThumbnailJob(project, true, log, host, threads);
-    run.seconds = secondsSince(start);
-    run.cpuSeconds = processCpuSeconds() - cpu;
-    return run;
 }
 
 // Paths below `a` or `b` whose bytes differ or that only one holds.
@@ -194,20 +166,20 @@ int main(int argc, char** argv)
 
     ScratchFolder scratch("thumbnails");
     std::vector<double> seconds;
-    JobRun run;
+    ThumbnailJobRun run;
     for (int r = 0; r < runs; ++r) {
         run = runJob(folder, scratch.path() / "out", threads, settings);
-        if (run.pictures == 0) {
+        if (run.entries == 0) {
             std::fprintf(stderr, "%s holds no picture\n", argv[1]);
             return 2;
         }
         seconds.push_back(run.seconds);
         std::printf("run %d: %d pictures in %.2f s, %.1f pictures/s, CPU %.1f ms per picture\n", r + 1,
-                    run.pictures, run.seconds, run.pictures / run.seconds, run.cpuSeconds * 1000 / run.pictures);
+                    run.entries, run.seconds, run.entries / run.seconds, run.cpuSeconds * 1000 / run.entries);
     }
     const double middle = median(seconds);
     std::printf("thumbnail job, %u threads: %.1f pictures/s (median of %d runs), %d unreadable, peak memory %.0f MiB\n",
-                threads, run.pictures / middle, runs, run.unreadable, peakResidentMiB());
+                threads, run.entries / middle, runs, run.failures, peakResidentMiB());
 
     if (compare) {
         runJob(folder, scratch.path() / "one", 1, settings);
