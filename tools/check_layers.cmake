@@ -44,6 +44,15 @@ foreach(folder IN LISTS layers)
   endforeach()
 endforeach()
 
+# The benchmarks build without Qt too; the desktop program's own lives in gui/.
+file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/bench/*.h ${SOURCE_DIR}/bench/*.cpp)
+foreach(file IN LISTS files)
+  file(STRINGS ${SOURCE_DIR}/${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*<(Q|qt)")
+  foreach(line IN LISTS includes)
+    list(APPEND faults "${file}: a Qt header outside gui/: ${line}")
+  endforeach()
+endforeach()
+
 if(faults)
   list(JOIN faults "\n  " text)
   list(JOIN layers " < " order)
